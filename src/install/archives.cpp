@@ -1,0 +1,6 @@
+#include "archives.h"
+
+int AssociateArchives(void)
+{
+    return 0;   // the associations are not built yet
+}

@@ -1,0 +1,52 @@
+#include "main.h"
+#include "text.h"
+
+#include <string.h>
+
+HINSTANCE g_instance;
+OSVERSIONINFOA g_versionInfo;
+
+static char s_messageSlots[5][MESSAGE_SLOT_SIZE];
+static unsigned s_nextSlot;
+
+void QueryPlatformVersion(void)
+{
+    g_versionInfo.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);   // 148
+    GetVersionExA(&g_versionInfo);
+}
+
+const char *LoadMessageText(UINT id)
+{
+    // The first call of a run uses slot 1: the index advances before use.
+    if (++s_nextSlot >= 5)
+        s_nextSlot = 0;
+    char *slot = s_messageSlots[s_nextSlot];
+    slot[0] = 0;
+    LoadStringA(g_instance, id, slot, MESSAGE_SLOT_SIZE);
+    return slot;
+}
+
+void ShowFinalMessage(void)
+{
+    char path[PATH_SIZE];
+    DWORD len = GetModuleFileNameA(NULL, path, sizeof path);
+    if (len == 0 || len >= sizeof path)
+        path[0] = 0;   // a cut path would name another file: show none
+    path[sizeof path - 1] = 0;
+
+    // Text 201, a line break, then text 202 with the path. 199 + 1 + 199 + 259
+    // characters and the terminator fit.
+    char text[1024];
+    FormatText(text, sizeof text, "%s\n", LoadMessageText(IDS_COMPLETED));
+    size_t used = strlen(text);
+    // Text 202 is our own resource with one %s; anything else is shown as is.
+    const char *format = LoadMessageText(IDS_DELETE_MANUALLY);
+    FormatText(text + used, sizeof text - used, format, path);
+
+    MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONINFORMATION | MESSAGE_FLAGS);
+}
+
+void PauseOneSecond(void)
+{
+    Sleep(1000);
+}

@@ -1,0 +1,15 @@
+#include "mode.h"
+#include "text.h"
+
+RunMode ChooseMode(const char *commandLine)
+{
+    if (StartsWithNoCase(commandLine, "register"))
+        return MODE_REGISTER;
+    if (EqualsNoCase(commandLine, "warning"))
+        return MODE_WARNING;
+    if (EqualsNoCase(commandLine, "wait"))
+        return MODE_WAIT;
+    if (EqualsNoCase(commandLine, "arc"))
+        return MODE_ARC;
+    return MODE_UNINSTALL;
+}

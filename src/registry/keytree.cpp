@@ -1,0 +1,217 @@
+#include "keytree.h"
+#include "settings.h"
+#include "settings_path.h"
+#include "text.h"
+
+#include <string.h>
+
+#define TREE_NAME_SIZE 200
+#define TREE_DATA_SIZE 1000
+#define TREE_CHILD_SIZE 512
+#define EMPTY_TEST_SIZE 512
+
+// Keys deleted by the running pass, at any depth; read after the outermost
+// DeleteTreePass returns. Makes DeleteRegistryTree non-reentrant.
+static int s_treeDeleteCount;
+
+// Are the two trees disjoint, with names compared the way the registry does?
+// The registry ignores case beyond ASCII too, so both are upper-cased first.
+static int TreesAreDisjoint(const char *a, const char *b)
+{
+    char upperA[TREE_DATA_SIZE], upperB[TREE_DATA_SIZE];
+    if (!CopyText(upperA, sizeof upperA, a) || !CopyText(upperB, sizeof upperB, b))
+        return 0;
+    CharUpperBuffA(upperA, (DWORD)strlen(upperA));
+    CharUpperBuffA(upperB, (DWORD)strlen(upperB));
+    return RegistryPathsDisjoint(upperA, upperB);
+}
+
+int CopyRegistryTree(const char *source, const char *destination)
+{
+    HKEY hive = GetSettingsHive();
+    HKEY sourceKey, destinationKey;
+
+    // Copying a tree into itself (or over its own parent) would delete the
+    // source before it is read.
+    if (!TreesAreDisjoint(source, destination))
+        return 0;
+    if (RegOpenKeyExA(hive, source, 0, KEY_ALL_ACCESS, &sourceKey) != ERROR_SUCCESS)
+        return 0;
+    DeleteRegistryTree(destination);
+    if (RegCreateKeyExA(hive, destination, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                        &destinationKey, NULL) != ERROR_SUCCESS) {
+        RegCloseKey(sourceKey);
+        return 0;
+    }
+
+    char name[TREE_NAME_SIZE];
+    BYTE data[TREE_DATA_SIZE];   // value data, then the source child path
+    char childPath[TREE_CHILD_SIZE];
+
+    // Values first. A name or data that does not fit ends the phase.
+    for (DWORD index = 0;; index++) {
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type;
+        if (RegEnumValueA(sourceKey, index, name, &nameSize, NULL, &type, data, &dataSize)
+            != ERROR_SUCCESS)
+            break;
+        RegSetValueExA(destinationKey, name, 0, type, data, dataSize);   // failure ignored
+    }
+
+    for (DWORD index = 0;; index++) {
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(sourceKey, index, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        char *sourceChild = (char *)data;
+        // A child path that does not fit would name another key: skip that subkey.
+        if (!ComposeChildPath(sourceChild, sizeof data, source, name)
+            || !ComposeChildPath(childPath, sizeof childPath, destination, name))
+            continue;
+        HKEY childKey;
+        if (RegCreateKeyExA(hive, childPath, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                            &childKey, NULL) != ERROR_SUCCESS)
+            break;
+        RegCloseKey(childKey);
+        CopyRegistryTree(sourceChild, childPath);
+    }
+
+    RegCloseKey(sourceKey);
+    RegCloseKey(destinationKey);
+    return 1;
+}
+
+void DeleteRegistryTree(const char *path)
+{
+    do {
+        s_treeDeleteCount = 0;
+        DeleteTreePass(path);
+    } while (s_treeDeleteCount != 0);
+}
+
+void DeleteTreePass(const char *path)
+{
+    HKEY hive = GetSettingsHive();
+    HKEY key;
+    if (RegOpenKeyExA(hive, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+
+    char name[TREE_NAME_SIZE];
+    char childPath[TREE_CHILD_SIZE];
+    // The index advances past a child that was just deleted, so one pass
+    // skips some subkeys of a wide tree; the next pass takes them.
+    for (DWORD index = 0;; index++) {
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        if (ComposeChildPath(childPath, sizeof childPath, path, name))
+            DeleteTreePass(childPath);
+    }
+
+    if (RegDeleteKeyA(hive, path) == ERROR_SUCCESS)
+        s_treeDeleteCount++;
+    RegCloseKey(key);
+}
+
+int DeleteKeyIfEmpty(HKEY root, const char *path)
+{
+    char buffer[EMPTY_TEST_SIZE];
+    // A path cut to the buffer would name another key.
+    if (strlen(path) >= sizeof buffer - 1)
+        return 0;
+
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return 1;   // nothing to delete
+    DWORD size = sizeof buffer;
+    int notEmpty = RegEnumKeyExA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+    if (!notEmpty) {
+        size = sizeof buffer;
+        notEmpty = RegEnumValueA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+    if (notEmpty)
+        return 0;
+
+    CopyText(buffer, sizeof buffer, path);
+    char *backslash = strrchr(buffer, '\\');
+    if (!backslash)
+        return 0;   // never a key directly below the root
+    *backslash = 0;
+    HKEY parent;
+    if (RegOpenKeyExA(root, buffer, 0, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS)
+        return 0;
+    int deleted = RegDeleteKeyA(parent, backslash + 1) == ERROR_SUCCESS;
+    RegCloseKey(parent);
+    return deleted;
+}
+
+// Formats item number n of a composed series pattern into out (SETTINGS_PATH_SIZE).
+static int FormatSeriesItem(char *out, const char *pattern, int n)
+{
+    return FormatText(out, SETTINGS_PATH_SIZE, pattern, n);
+}
+
+void RemoveSeriesItem(const char *pattern, int item)
+{
+    char composed[SETTINGS_PATH_SIZE], from[SETTINGS_PATH_SIZE], to[SETTINGS_PATH_SIZE];
+    if (!ComposeSettingsPath(composed, pattern))
+        return;
+    int k = item;
+    for (;; k++) {
+        if (!FormatSeriesItem(from, composed, k + 1) || !FormatSeriesItem(to, composed, k))
+            return;
+        if (!CopyRegistryTree(from, to))
+            break;
+    }
+    if (FormatSeriesItem(to, composed, k))
+        DeleteRegistryTree(to);
+}
+
+void OpenSeriesGap(const char *pattern, int low, int high)
+{
+    char composed[SETTINGS_PATH_SIZE], from[SETTINGS_PATH_SIZE], to[SETTINGS_PATH_SIZE];
+    if (!ComposeSettingsPath(composed, pattern))
+        return;
+    for (int k = high; k > low; k--) {
+        if (!FormatSeriesItem(from, composed, k - 1) || !FormatSeriesItem(to, composed, k))
+            return;
+        if (!CopyRegistryTree(from, to))
+            break;
+    }
+    if (FormatSeriesItem(to, composed, low))
+        DeleteRegistryTree(to);
+}
+
+int EnumSettingsSubkey(const char *keyName, DWORD index, char *out, DWORD outSize)
+{
+    HKEY key = OpenSettingsKeyForRead(keyName);
+    if (!key)
+        return 0;
+    char name[EMPTY_TEST_SIZE];
+    DWORD nameSize = sizeof name;
+    LONG status = RegEnumKeyExA(key, index, name, &nameSize, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || outSize == 0)
+        return 0;
+    CopyText((char *)out, outSize, keyName);
+    if (*keyName)
+        AppendPathSeparator(out, outSize, 0);
+    AppendText(out, outSize, name);   // at most outSize - 1 characters, as callers expect
+    return 1;
+}
+
+int EnumSettingsValue(DWORD index, const char *keyName, char *name, DWORD nameSize, DWORD *type,
+                      BYTE *data, DWORD *dataSize)
+{
+    HKEY key = OpenSettingsKeyForRead(keyName);
+    if (!key)
+        return 0;
+    char found[EMPTY_TEST_SIZE];
+    DWORD foundSize = sizeof found;
+    LONG status = RegEnumValueA(key, index, found, &foundSize, NULL, type, data, dataSize);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return 0;
+    if (nameSize > 0)
+        CopyText(name, nameSize, found);
+    return 1;
+}

@@ -1,0 +1,176 @@
+#include "settings.h"
+#include "settings_path.h"
+#include "text.h"
+
+#include <string.h>
+
+static HKEY s_hive = HKEY_CURRENT_USER;
+static char s_hivePrefix[SETTINGS_PATH_SIZE];
+
+void SetSettingsHive(HKEY hive)
+{
+    s_hive = hive;
+}
+
+HKEY GetSettingsHive(void)
+{
+    return s_hive;
+}
+
+void SetHivePrefix(const char *prefix)
+{
+    // A prefix that does not fit would compose paths of another key: keep none.
+    if (!CopyText(s_hivePrefix, sizeof s_hivePrefix, prefix))
+        s_hivePrefix[0] = 0;
+}
+
+char *ComposeSettingsPath(char *out, const char *keyName)
+{
+    // Below HKEY_CLASSES_ROOT the key name is the whole path.
+    if (!ComposeSettingsPathText(out, SETTINGS_PATH_SIZE, s_hivePrefix, keyName,
+                                 s_hive == HKEY_CLASSES_ROOT))
+        return NULL;
+    return out;
+}
+
+HKEY CreateSettingsKey(const char *keyName)
+{
+    char path[SETTINGS_PATH_SIZE];
+    HKEY key;
+    if (!ComposeSettingsPath(path, keyName))
+        return NULL;
+    if (RegCreateKeyExA(s_hive, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                        &key, NULL) != ERROR_SUCCESS)
+        return NULL;
+    return key;
+}
+
+HKEY OpenSettingsKeyForRead(const char *keyName)
+{
+    char path[SETTINGS_PATH_SIZE];
+    HKEY key;
+    if (!ComposeSettingsPath(path, keyName))
+        return NULL;
+    if (RegOpenKeyExA(s_hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return NULL;
+    return key;
+}
+
+static void WriteSettingValue(const char *keyName, const char *valueName, DWORD type,
+                              const void *data, DWORD size)
+{
+    HKEY key = CreateSettingsKey(keyName);
+    if (!key)
+        return;
+    RegSetValueExA(key, valueName, 0, type, (const BYTE *)data, size);   // failure ignored
+    RegCloseKey(key);
+}
+
+void WriteSettingString(const char *keyName, const char *valueName, const char *text)
+{
+    WriteSettingValue(keyName, valueName, REG_SZ, text, (DWORD)strlen(text) + 1);
+}
+
+void WriteSettingDword(const char *keyName, const char *valueName, DWORD value)
+{
+    WriteSettingValue(keyName, valueName, REG_DWORD, &value, sizeof value);
+}
+
+void WriteSettingBinary(const char *keyName, const char *valueName, const void *data, DWORD size)
+{
+    WriteSettingValue(keyName, valueName, REG_BINARY, data, size);
+}
+
+// Queries a value into buffer with the key opened for reading. 1 when read,
+// with *size the stored byte count.
+static int QuerySettingValue(const char *keyName, const char *valueName, void *buffer, DWORD *size)
+{
+    HKEY key = OpenSettingsKeyForRead(keyName);
+    if (!key)
+        return 0;
+    DWORD type;
+    LONG status = RegQueryValueExA(key, valueName, NULL, &type, (BYTE *)buffer, size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
+                      const char *defaultText, DWORD size)
+{
+    if (size == 0)
+        return 0;
+    DWORD stored = size;
+    if (QuerySettingValue(keyName, valueName, buffer, &stored)) {
+        // The stored bytes need not end in a terminator; the caller's text must.
+        buffer[stored < size ? stored : size - 1] = 0;
+        return 1;
+    }
+    CopyText(buffer, size, defaultText);
+    return 0;
+}
+
+int SettingExists(const char *keyName, const char *valueName)
+{
+    char path[SETTINGS_PATH_SIZE];
+    HKEY key;
+    if (!ComposeSettingsPath(path, keyName))
+        return 0;
+    if (RegOpenKeyExA(s_hive, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    int exists = valueName == NULL
+        || RegQueryValueExA(key, valueName, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return exists;
+}
+
+int ReadSettingDword(const char *keyName, const char *valueName, DWORD *out, DWORD defaultValue)
+{
+    DWORD value, size = sizeof value;
+    if (QuerySettingValue(keyName, valueName, &value, &size) && size == sizeof value) {
+        *out = value;
+        return 1;
+    }
+    *out = defaultValue;
+    return 0;
+}
+
+DWORD GetSettingDword(const char *keyName, const char *valueName, DWORD defaultValue)
+{
+    DWORD value;
+    ReadSettingDword(keyName, valueName, &value, defaultValue);
+    return value;
+}
+
+int ReadSettingBinary(const char *keyName, const char *valueName, void *buffer,
+                      const void *defaultData, DWORD size)
+{
+    DWORD stored = size;
+    if (QuerySettingValue(keyName, valueName, buffer, &stored))
+        return 1;
+    if (defaultData)
+        memcpy(buffer, defaultData, size);
+    else
+        memset(buffer, 0, size);
+    return 0;
+}
+
+LONG DeleteSettingsKey(const char *keyName)
+{
+    char path[SETTINGS_PATH_SIZE];
+    if (!ComposeSettingsPath(path, keyName))
+        return ERROR_INVALID_PARAMETER;   // never delete the key a cut path would name
+    return RegDeleteKeyA(s_hive, path);
+}
+
+LONG DeleteSettingValue(const char *keyName, const char *valueName)
+{
+    char path[SETTINGS_PATH_SIZE];
+    HKEY key;
+    if (!ComposeSettingsPath(path, keyName))
+        return ERROR_INVALID_PARAMETER;
+    LONG status = RegOpenKeyExA(s_hive, path, 0, KEY_ALL_ACCESS, &key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    RegDeleteValueA(key, valueName);
+    return RegCloseKey(key);
+}

@@ -1,0 +1,74 @@
+// End-to-end harness: runs the real VelUninstall.exe in the bench's Wine
+// prefix with exact command lines, meets its message boxes as a user would,
+// and reads what it left in the prefix's real registry and file system.
+#ifndef VEL_TEST_SUPPORT_HARNESS_H
+#define VEL_TEST_SUPPORT_HARNESS_H
+
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// The freshly built product, as a Windows path.
+std::string BuiltProduct();
+
+// Copies the product to dir\VelUninstall.exe (creating dir and its parents);
+// returns the program's path.
+std::string InstallProductAt(const std::string &dir);
+
+// Starts a program with exactly this command line (no application name, as a
+// shell does). Returns the process handle or NULL.
+HANDLE Start(const std::string &commandLine);
+// Waits for the process to end; returns its exit code, or STILL_ACTIVE after a
+// time-out, in which case the process is terminated.
+DWORD WaitAndClose(HANDLE process, DWORD milliseconds = 30000);
+
+// The program's message box ("#32770" captioned "Uninstall VEL"), waited for.
+HWND WaitForMessageBox(DWORD milliseconds = 20000);
+std::string MessageBoxText(HWND box);
+bool HasButton(HWND box, int id);
+void Answer(HWND box, int id);   // IDYES, IDNO, IDOK: as a click on that button
+// Waits until no message box of the program is shown any more.
+bool WaitForNoMessageBox(DWORD milliseconds = 10000);
+
+// Windows version the prefix reports to programs started afterwards
+// ("win98" gives platform 1); "" restores the default.
+void SetWindowsVersion(const char *version);
+
+// Registry, raw.
+bool KeyExists(HKEY root, const std::string &path);
+void DeleteTree(HKEY root, const std::string &path);
+void CreateKey(HKEY root, const std::string &path);
+void SetRaw(HKEY root, const std::string &path, const std::string &name, DWORD type,
+            const void *data, DWORD size);
+void SetString(HKEY root, const std::string &path, const std::string &name, const std::string &text);
+struct Value {
+    DWORD type;
+    std::vector<unsigned char> bytes;
+    bool operator==(const Value &o) const { return type == o.type && bytes == o.bytes; }
+};
+bool GetValue(HKEY root, const std::string &path, const std::string &name, Value *value);
+std::string GetString(HKEY root, const std::string &path, const std::string &name);   // "<missing>"
+// Every value below a key, by "subkey\path|value name" (case as stored).
+std::map<std::string, Value> DumpTree(HKEY root, const std::string &path);
+Value StringValue(const std::string &text);           // REG_SZ with its terminator
+Value DwordValue(DWORD value);
+Value BinaryValue(const void *data, size_t size);
+
+// Files.
+bool Exists(const std::string &path);
+void MakeDirs(const std::string &path);
+void WriteBytes(const std::string &path, const std::string &bytes);
+std::string ReadBytes(const std::string &path);
+// Removes a directory tree, clearing attributes first. Missing is fine.
+void RemoveTree(const std::string &path);
+std::string TempDir();   // GetTempPathA, with its trailing backslash
+// Polls until the path is gone; false on time-out.
+bool WaitUntilGone(const std::string &path, DWORD milliseconds = 30000);
+
+}  // namespace e2e
+
+#endif

@@ -1,0 +1,162 @@
+// The program's start-up and choice of mode, run as the system runs it.
+#include "support_harness.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kDir[] = "C:\\VelDispatch";
+const char kCopyHooks[] = "Directory\\shellex\\CopyHookHandlers";
+
+class Dispatch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetWindowsVersion("");
+        RemoveTree(kDir);
+        exe_ = InstallProductAt(kDir);
+        CleanRegistry();
+    }
+    void TearDown() override
+    {
+        CleanRegistry();
+        RemoveTree(kDir);
+    }
+    static void CleanRegistry()
+    {
+        DeleteTree(HKEY_CLASSES_ROOT, kCopyHooks);
+        DeleteTree(HKEY_CURRENT_USER, "Software\\Vel");
+        DeleteTree(HKEY_USERS, ".DEFAULT\\Software\\Vel");
+        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Vel");
+        DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager");
+        DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe");
+        for (const char *key : {".rar", "RAR archive"})
+            DeleteTree(HKEY_CLASSES_ROOT, key);
+    }
+    std::string Quoted() const { return "\"" + exe_ + "\""; }
+
+    std::string exe_;
+};
+
+// Runs a command line that must end at once without any message box.
+DWORD RunQuietly(const std::string &commandLine, DWORD *elapsed = nullptr)
+{
+    DWORD start = GetTickCount();
+    HANDLE process = Start(commandLine);
+    EXPECT_NE(nullptr, process) << commandLine;
+    DWORD code = WaitAndClose(process, 30000);
+    if (elapsed)
+        *elapsed = GetTickCount() - start;
+    EXPECT_TRUE(WaitForNoMessageBox(0)) << commandLine << ": a message box is still shown";
+    return code;
+}
+
+// Runs a command line that must ask to uninstall; answers No.
+void ExpectUninstallQuestion(const std::string &commandLine)
+{
+    SCOPED_TRACE(commandLine);
+    HANDLE process = Start(commandLine);
+    ASSERT_NE(nullptr, process);
+    HWND box = WaitForMessageBox();
+    ASSERT_NE(nullptr, box) << "no confirmation shown";
+    EXPECT_EQ("Continue with uninstall VEL", MessageBoxText(box));
+    EXPECT_TRUE(HasButton(box, IDYES));
+    EXPECT_TRUE(HasButton(box, IDNO));
+    Answer(box, IDNO);
+    EXPECT_EQ(0u, WaitAndClose(process));
+    EXPECT_TRUE(Exists(std::string(kDir) + "\\VelUninstall.exe")) << "No must change nothing";
+}
+
+}  // namespace
+
+TEST_F(Dispatch, WaitPausesAboutOneSecondAfterQuotedPathAndBlanks)
+{
+    // The blanks after the program's name are not part of the command line.
+    DWORD elapsed = 0;
+    EXPECT_EQ(0u, RunQuietly(Quoted() + "   wait", &elapsed));
+    EXPECT_GE(elapsed, 950u);
+    EXPECT_LT(elapsed, 10000u);
+    EXPECT_EQ(0u, RunQuietly(Quoted() + " WAIT", &elapsed));
+    EXPECT_GE(elapsed, 950u);
+}
+
+TEST_F(Dispatch, WarningShowsFinalMessageWithProgramPath)
+{
+    for (const char *word : {"Warning", "WARNING", "warning"}) {
+        SCOPED_TRACE(word);
+        HANDLE process = Start(Quoted() + " " + word);
+        ASSERT_NE(nullptr, process);
+        HWND box = WaitForMessageBox();
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ("Uninstall completed\nYou should delete " + exe_ + " manually", MessageBoxText(box));
+        EXPECT_TRUE(HasButton(box, IDOK));
+        EXPECT_FALSE(HasButton(box, IDNO));
+        Answer(box, IDOK);
+        EXPECT_EQ(0u, WaitAndClose(process));
+    }
+}
+
+TEST_F(Dispatch, NearMissesOfModeWordsAskToUninstall)
+{
+    for (const char *rest : {" Warning ", " warn", " waiting", " arcs", " wait ", " arc ", "", " ",
+                             " -register", " uninstall"})
+        ExpectUninstallQuestion(Quoted() + rest);
+    // The bare program name, unquoted, as Add/Remove Programs may start it.
+    ExpectUninstallQuestion(exe_);
+}
+
+TEST_F(Dispatch, ArcWordSelectsAssociations)
+{
+    for (const char *word : {"arc", "ARC", "Arc"}) {
+        SCOPED_TRACE(word);
+        DeleteTree(HKEY_CLASSES_ROOT, ".rar");
+        EXPECT_EQ(0u, RunQuietly(Quoted() + " " + word));
+        EXPECT_EQ("RAR archive", GetString(HKEY_CLASSES_ROOT, ".rar", ""));
+    }
+}
+
+TEST_F(Dispatch, RegisterIsAPrefixOfEightCharacters)
+{
+    struct Row { const char *rest; const char *group; } rows[] = {
+        {" register Main Tools", "Main Tools"},
+        {" REGISTER Main Tools", "Main Tools"},
+        {" Register", ""},
+        {" registerTools", "Tools"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.rest);
+        DeleteTree(HKEY_CURRENT_USER, "Software\\Vel");
+        EXPECT_EQ(0u, RunQuietly(Quoted() + row.rest));
+        EXPECT_EQ(row.group, GetString(HKEY_CURRENT_USER, "Software\\Vel", "Group"));
+    }
+}
+
+TEST_F(Dispatch, EmptyCopyHookKeyIsRemovedAtEveryStart)
+{
+    for (const char *rest : {" wait", " register Main"}) {
+        SCOPED_TRACE(rest);
+        CreateKey(HKEY_CLASSES_ROOT, kCopyHooks);
+        EXPECT_EQ(0u, RunQuietly(Quoted() + rest));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kCopyHooks));
+        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Directory\\shellex")) << "only the empty key goes";
+    }
+}
+
+TEST_F(Dispatch, CopyHookKeyWithContentStays)
+{
+    CreateKey(HKEY_CLASSES_ROOT, kCopyHooks);
+    SetString(HKEY_CLASSES_ROOT, kCopyHooks, "Handler", "x");
+    EXPECT_EQ(0u, RunQuietly(Quoted() + " wait"));
+    EXPECT_EQ("x", GetString(HKEY_CLASSES_ROOT, kCopyHooks, "Handler"));
+
+    DeleteTree(HKEY_CLASSES_ROOT, kCopyHooks);
+    CreateKey(HKEY_CLASSES_ROOT, std::string(kCopyHooks) + "\\SomeHook");
+    EXPECT_EQ(0u, RunQuietly(Quoted() + " wait"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::string(kCopyHooks) + "\\SomeHook"));
+
+    // A default value alone counts as content too.
+    DeleteTree(HKEY_CLASSES_ROOT, kCopyHooks);
+    SetString(HKEY_CLASSES_ROOT, kCopyHooks, "", "");
+    EXPECT_EQ(0u, RunQuietly(Quoted() + " wait"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kCopyHooks));
+}
