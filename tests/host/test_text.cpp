@@ -1,0 +1,151 @@
+// Bounded text helpers, mode choice and settings path composition, natively
+// under the sanitizers: every write stays inside its buffer and cuts are reported.
+#include <gtest/gtest.h>
+#include <string.h>
+#include <string>
+
+#include "mode.h"
+#include "settings_path.h"
+#include "text.h"
+
+static const unsigned char kCanary = 0xBD;
+
+// A buffer of `size` usable bytes followed by canary bytes.
+struct Guarded {
+    explicit Guarded(size_t usable) : size(usable) { memset(bytes, kCanary, sizeof bytes); }
+    char *text() { return (char *)bytes; }
+    bool intact() const
+    {
+        for (size_t i = size; i < sizeof bytes; i++)
+            if (bytes[i] != kCanary)
+                return false;
+        return true;
+    }
+    size_t size;
+    unsigned char bytes[600];
+};
+
+TEST(Text, CopyAppendAndFormatReportCutsAndStayInside)
+{
+    for (size_t size = 1; size <= 8; size++) {
+        Guarded g(size);
+        int fit = CopyText(g.text(), size, "abcdef");   // 7 bytes with terminator
+        EXPECT_EQ(size >= 7, fit) << size;
+        EXPECT_EQ(std::string("abcdef").substr(0, size - 1), g.text());
+        EXPECT_TRUE(g.intact()) << size;
+
+        Guarded a(size);
+        CopyText(a.text(), size, "ab");
+        fit = AppendText(a.text(), size, "cdef");
+        EXPECT_EQ(size >= 7, fit) << size;
+        EXPECT_EQ(std::string("abcdef").substr(0, size - 1), a.text());
+        EXPECT_TRUE(a.intact()) << size;
+
+        Guarded f(size);
+        fit = FormatText(f.text(), size, "%s-%d", "ab", 123);   // "ab-123": 7 bytes
+        EXPECT_EQ(size >= 7, fit) << size;
+        EXPECT_EQ(std::string("ab-123").substr(0, size - 1), f.text());
+        EXPECT_TRUE(f.intact()) << size;
+    }
+    Guarded zero(0);
+    EXPECT_EQ(0, CopyText(zero.text(), 0, "x"));
+    EXPECT_EQ(0, FormatText(zero.text(), 0, "x"));
+    EXPECT_TRUE(zero.intact());
+
+    // A destination with no terminator inside its size is not appended to.
+    Guarded u(4);
+    memcpy(u.text(), "abcd", 4);
+    EXPECT_EQ(0, AppendText(u.text(), 4, "x"));
+    EXPECT_STREQ("abc", u.text());
+    EXPECT_TRUE(u.intact());
+}
+
+TEST(Text, CaseFoldingIsAsciiOnly)
+{
+    EXPECT_TRUE(EqualsNoCase("WaRnInG", "warning"));
+    EXPECT_FALSE(EqualsNoCase("warning ", "warning"));
+    EXPECT_FALSE(EqualsNoCase("warn", "warning"));
+    EXPECT_FALSE(EqualsNoCase("\xC9", "\xE9"));   // no folding beyond ASCII
+    EXPECT_TRUE(StartsWithNoCase("REGISTERx", "register"));
+    EXPECT_FALSE(StartsWithNoCase("regist", "register"));
+    EXPECT_EQ(nullptr, FindLastBackslash("no-backslash"));
+    const char *path = "C:\\VEL\\x.exe";
+    EXPECT_EQ(path + 6, FindLastBackslash(path));
+}
+
+TEST(Mode, EveryRowOfTheModeTable)
+{
+    struct Row { const char *line; RunMode mode; };
+    const Row rows[] = {
+        {"register", MODE_REGISTER}, {"REGISTER Main", MODE_REGISTER}, {"Register", MODE_REGISTER},
+        {"registerTools", MODE_REGISTER}, {"register\tTools", MODE_REGISTER},
+        {"registe", MODE_UNINSTALL}, {" register", MODE_UNINSTALL},
+        {"Warning", MODE_WARNING}, {"WARNING", MODE_WARNING}, {"Warning ", MODE_UNINSTALL},
+        {"warn", MODE_UNINSTALL}, {"wait", MODE_WAIT}, {"WAIT", MODE_WAIT},
+        {"waiting", MODE_UNINSTALL}, {"wait ", MODE_UNINSTALL},
+        {"arc", MODE_ARC}, {"ARC", MODE_ARC}, {"arcs", MODE_UNINSTALL}, {"arc ", MODE_UNINSTALL},
+        {"", MODE_UNINSTALL}, {"/uninstall", MODE_UNINSTALL},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(row.mode, ChooseMode(row.line)) << "\"" << row.line << "\"";
+}
+
+TEST(SettingsPath, CompositionAndRefusal)
+{
+    Guarded g(80);
+    EXPECT_EQ(1, ComposeSettingsPathText(g.text(), 80, "", "Colors\\Highlight", 0));
+    EXPECT_STREQ("Software\\Vel\\Colors\\Highlight", g.text());
+    EXPECT_EQ(1, ComposeSettingsPathText(g.text(), 80, ".DEFAULT", "", 0));
+    EXPECT_STREQ(".DEFAULT\\Software\\Vel", g.text());
+    EXPECT_EQ(1, ComposeSettingsPathText(g.text(), 80, ".DEFAULT", ".tgz", 1));
+    EXPECT_STREQ(".tgz", g.text());
+    std::string key66(66, 'k');
+    EXPECT_EQ(1, ComposeSettingsPathText(g.text(), 80, "", key66.c_str(), 0));
+    EXPECT_EQ(79u, strlen(g.text()));
+    EXPECT_EQ(0, ComposeSettingsPathText(g.text(), 80, "", (key66 + "k").c_str(), 0));
+    EXPECT_STREQ("", g.text());
+    EXPECT_TRUE(g.intact());
+
+    Guarded c(512);
+    std::string parent(400, 'p'), name(111, 'n');   // 400 + 1 + 111 = 512: one too many
+    EXPECT_EQ(0, ComposeChildPath(c.text(), 512, parent.c_str(), name.c_str()));
+    EXPECT_STREQ("", c.text());
+    EXPECT_EQ(1, ComposeChildPath(c.text(), 512, parent.c_str(), name.substr(1).c_str()));
+    EXPECT_EQ(511u, strlen(c.text()));
+    EXPECT_TRUE(c.intact());
+}
+
+TEST(SettingsPath, DisjointTrees)
+{
+    EXPECT_FALSE(RegistryPathsDisjoint("Software\\Vel", "Software\\Vel"));
+    EXPECT_FALSE(RegistryPathsDisjoint("Software\\Vel", "SOFTWARE\\vel"));
+    EXPECT_FALSE(RegistryPathsDisjoint("Software\\Vel", "Software\\Vel\\Colors"));
+    EXPECT_FALSE(RegistryPathsDisjoint("software\\vel\\colors", "Software\\Vel"));
+    EXPECT_TRUE(RegistryPathsDisjoint("Software\\Vel\\Highlight", "Software\\Vel\\HighlightOld"));
+    EXPECT_TRUE(RegistryPathsDisjoint("Software\\Vel\\Highlight", "Software\\Vel\\Colors\\Highlight"));
+}
+
+TEST(SettingsPath, AppendPathSeparator)
+{
+    struct Row { const char *text; char preferred; const char *result; };
+    const Row rows[] = {
+        {"a\\b", 0, "a\\b\\"}, {"a/b", 0, "a/b/"}, {"a/b\\c", 0, "a/b\\c\\"},   // a tie: backslash
+        {"a/b/c\\", 0, "a/b/c/"}, {"a\\", '/', "a/"}, {"a/", '\\', "a\\"}, {"a", 'x', "a/"},
+        {"", 0, "\\"},
+    };
+    for (const Row &row : rows) {
+        Guarded g(16);
+        strcpy(g.text(), row.text);
+        EXPECT_EQ(1, AppendPathSeparator(g.text(), 16, row.preferred)) << row.text;
+        EXPECT_STREQ(row.result, g.text()) << row.text;
+    }
+    EXPECT_EQ(0, AppendPathSeparator(nullptr, 16, 0));
+    Guarded full(4);
+    strcpy(full.text(), "abc");
+    EXPECT_EQ(0, AppendPathSeparator(full.text(), 4, 0));   // no room for it
+    EXPECT_STREQ("abc", full.text());
+    strcpy(full.text(), "ab\\");
+    EXPECT_EQ(1, AppendPathSeparator(full.text(), 4, '/'));   // replaced in place
+    EXPECT_STREQ("ab/", full.text());
+    EXPECT_TRUE(full.intact());
+}
