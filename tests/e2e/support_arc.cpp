@@ -82,6 +82,22 @@ KeysRestorer::~KeysRestorer()
         RestoreKey(root_, image.first, image.second);
 }
 
+void PrintTo(const Value &value, std::ostream *out)
+{
+    if (value.type == REG_NONE && value.bytes.empty()) {
+        *out << "(key)";
+        return;
+    }
+    *out << "type " << value.type << " ";
+    if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) {
+        *out << '"' << std::string(value.bytes.begin(), value.bytes.end()) << '"';
+        return;
+    }
+    static const char digits[] = "0123456789abcdef";
+    for (unsigned char byte : value.bytes)
+        *out << digits[byte >> 4] << digits[byte & 15];
+}
+
 std::set<std::string> SubkeyNames(HKEY root, const std::string &path)
 {
     std::set<std::string> names;

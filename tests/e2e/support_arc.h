@@ -5,6 +5,7 @@
 
 #include "support_harness.h"
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ private:
     HKEY root_;
     std::vector<std::pair<std::string, KeyImage>> images_;
 };
+
+// Lets a failing comparison show a value as its type and text (or bytes).
+void PrintTo(const Value &value, std::ostream *out);
 
 // Names of the subkeys directly below a key (as stored).
 std::set<std::string> SubkeyNames(HKEY root, const std::string &path);
