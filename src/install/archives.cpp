@@ -1,6 +1,46 @@
 #include "archives.h"
+#include "main.h"
+#include "settings.h"
+
+struct ArchiveAssociation {
+    const char *extension;
+    const char *typeName;
+    const char *commandKey;   // receives the open command
+};
+
+// ".tgz", ".tar" and ".gz" share one type, so its keys are written three times.
+static const ArchiveAssociation s_archives[] = {
+    {".rar", "RAR archive", "RAR archive\\shell\\open\\command"},
+    {".arj", "ARJ archive", "ARJ archive\\shell\\open\\command"},
+    {".lzh", "LZH archive", "LZH archive\\shell\\open\\command"},
+    {".zip", "ZIP archive", "ZIP archive\\shell\\open\\command"},
+    {".ha", "HA archive", "HA archive\\shell\\open\\command"},
+    {".cab", "CAB archive", "CAB archive\\shell\\open\\command"},
+    {".tgz", "TGZ archive", "TGZ archive\\shell\\open\\command"},
+    {".tar", "TGZ archive", "TGZ archive\\shell\\open\\command"},
+    {".gz", "TGZ archive", "TGZ archive\\shell\\open\\command"},
+};
 
 int AssociateArchives(void)
 {
-    return 0;   // the associations are not built yet
+    char modulePath[PATH_SIZE];
+    char command[PATH_SIZE];
+    DWORD length = GetModuleFileNameA(NULL, modulePath, sizeof modulePath);
+    // Without the whole module path, or without room for the whole command,
+    // no open command is written: a cut one would start some other program.
+    // The extensions and type keys are written all the same.
+    int haveCommand = length > 0 && length < sizeof modulePath
+        && ComposeOpenCommand(command, sizeof command, modulePath);
+
+    // Below HKEY_CLASSES_ROOT the settings layer takes key names as whole paths.
+    SetSettingsHive(HKEY_CLASSES_ROOT);
+    for (size_t i = 0; i < sizeof s_archives / sizeof s_archives[0]; i++) {
+        const ArchiveAssociation &row = s_archives[i];
+        // Each write stands alone; a key that cannot be written is skipped.
+        WriteSettingString(row.extension, "", row.typeName);
+        WriteSettingString(row.typeName, "", row.typeName);
+        if (haveCommand)
+            WriteSettingString(row.commandKey, "", command);
+    }
+    return 0;
 }

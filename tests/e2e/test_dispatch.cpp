@@ -1,5 +1,8 @@
 // The program's start-up and choice of mode, run as the system runs it.
 #include "support_harness.h"
+#include "support_arc.h"
+
+#include <memory>
 
 using namespace e2e;
 
@@ -13,6 +16,8 @@ protected:
     void SetUp() override
     {
         SetWindowsVersion("");
+        // The arc row writes all sixteen archive keys; the prefix gets back what it had.
+        archiveKeys_.reset(new KeysRestorer(HKEY_CLASSES_ROOT, ArchiveKeys()));
         RemoveTree(kDir);
         exe_ = InstallProductAt(kDir);
         CleanRegistry();
@@ -20,6 +25,7 @@ protected:
     void TearDown() override
     {
         CleanRegistry();
+        archiveKeys_.reset();
         RemoveTree(kDir);
     }
     static void CleanRegistry()
@@ -36,6 +42,7 @@ protected:
     std::string Quoted() const { return "\"" + exe_ + "\""; }
 
     std::string exe_;
+    std::unique_ptr<KeysRestorer> archiveKeys_;
 };
 
 // Runs a command line that must end at once without any message box.
