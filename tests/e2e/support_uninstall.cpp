@@ -50,6 +50,19 @@ DWORD Attributes(const std::string &path)
     return GetFileAttributesA(path.c_str());
 }
 
+HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds)
+{
+    for (DWORD waited = 0; waited <= milliseconds; waited += 50) {
+        HWND box = FindWindowA("#32770", "Uninstall VEL");
+        if (box && box != previous && IsWindowVisible(box)) {
+            Sleep(100);   // let the box finish laying out its controls
+            return box;
+        }
+        Sleep(50);
+    }
+    return NULL;
+}
+
 DWORD RunUninstallAnswering(const std::string &exe, int answer)
 {
     HANDLE process = Start(exe);

@@ -25,6 +25,9 @@ bool MakeSymlink(const std::string &link, const std::string &target);
 
 DWORD Attributes(const std::string &path);
 
+// Waits for a message box of the program other than the one given.
+HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds = 20000);
+
 // Runs the program at exe bare, as Add/Remove Programs does, waits for the
 // confirmation, checks its text and buttons and gives the answer. Returns the
 // exit code (STILL_ACTIVE when the program did not end).
