@@ -33,11 +33,47 @@ static int PassesThroughLink(char *path, size_t insideFrom)
     return 0;
 }
 
+#define FINAL_PATH_SIZE 1024
+
+typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Where path really lies once every link on the way is followed, into out
+// (FINAL_PATH_SIZE). 1 when known; 0 when the system cannot tell (before
+// Windows Vista) or path cannot be opened.
+static int GetFinalPath(const char *path, char *out)
+{
+    FinalPathFunction getFinalPath =
+        (FinalPathFunction)(void *)GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA");
+    if (!getFinalPath)
+        return 0;
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD len = getFinalPath(file, out, FINAL_PATH_SIZE, 0);
+    CloseHandle(file);
+    return len > 0 && len < FINAL_PATH_SIZE;
+}
+
+// 1 when an entry that is no link itself really lies outside finalPrefix (the
+// program directory as the system resolves it, with a backslash; "" when the
+// system cannot resolve paths). Catches links that do not say they are links.
+static int LiesElsewhere(const char *path, const char *finalPrefix)
+{
+    if (!finalPrefix[0])
+        return 0;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return 0;   // nothing to delete, or a link that goes as the link
+    char final[FINAL_PATH_SIZE];
+    return !GetFinalPath(path, final) || !PathIsStrictlyInside(final, finalPrefix);
+}
+
 // Full path of one list entry into out (PATH_SIZE). 0 when the entry must not
 // be touched: it leaves the program directory once made canonical, passes
 // through a link, or its full path would not fit (a cut path names another file).
 static int ResolveListEntry(const char *directoryPrefix, const char *canonicalPrefix,
-                            const char *entry, char *out)
+                            const char *finalPrefix, const char *entry, char *out)
 {
     char composed[PATH_SIZE];
     if (!ListEntryIsPlain(entry) || !FormatText(composed, sizeof composed, "%s%s", directoryPrefix, entry))
@@ -48,7 +84,7 @@ static int ResolveListEntry(const char *directoryPrefix, const char *canonicalPr
         return 0;
     if (!PathIsStrictlyInside(out, canonicalPrefix))
         return 0;
-    return !PassesThroughLink(out, strlen(canonicalPrefix));
+    return !PassesThroughLink(out, strlen(canonicalPrefix)) && !LiesElsewhere(out, finalPrefix);
 }
 
 // Deletes one entry: directories with RemoveDirectoryA (only when empty),
@@ -84,6 +120,14 @@ int RunDeletionPasses(FILE *list, const char *directoryPrefix)
     DWORD len = GetFullPathNameA(directoryPrefix, sizeof canonicalPrefix, canonicalPrefix, &namePart);
     if (len == 0 || len >= sizeof canonicalPrefix)
         canonicalPrefix[0] = 0;   // no entry can be shown to lie inside: none is deleted
+    char finalPrefix[FINAL_PATH_SIZE] = "";
+    if (canonicalPrefix[0]) {
+        char *last = canonicalPrefix + strlen(canonicalPrefix) - 1;
+        *last = 0;   // the directory itself, without its backslash
+        if (!GetFinalPath(canonicalPrefix, finalPrefix) || !AppendText(finalPrefix, sizeof finalPrefix, "\\"))
+            finalPrefix[0] = 0;
+        *last = '\\';
+    }
 
     char line[LIST_LINE_SIZE];
     char path[PATH_SIZE];
@@ -96,7 +140,7 @@ int RunDeletionPasses(FILE *list, const char *directoryPrefix)
             if (result != LIST_LINE_READ)
                 continue;
             TrimLineEnd(line);
-            if (!line[0] || !ResolveListEntry(directoryPrefix, canonicalPrefix, line, path))
+            if (!line[0] || !ResolveListEntry(directoryPrefix, canonicalPrefix, finalPrefix, line, path))
                 continue;
             deleted += DeleteListedEntry(path);
         }
