@@ -1,0 +1,58 @@
+// Arbitrary paths into the batch file's text and the group command, with
+// canaries after every output buffer.
+#include "batch.h"
+#include "groupname.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+static void CheckCanary(const char *buffer, size_t from, size_t to)
+{
+    for (size_t i = from; i < to; i++)
+        if ((unsigned char)buffer[i] != 0xBD)
+            abort();
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 3)
+        return 0;
+    // Three zero-separated paths out of the input (zero bytes end them).
+    char text[3 * 600];
+    size_t take = size - 2 < sizeof text - 1 ? size - 2 : sizeof text - 1;
+    memcpy(text, data + 2, take);
+    text[take] = 0;
+    const char *module = text;
+    const char *dir = module + strlen(module) + (strlen(module) < take ? 1 : 0);
+    if (dir > text + take)
+        dir = text + take;
+    const char *batch = dir + strlen(dir) + (dir + strlen(dir) < text + take ? 1 : 0);
+    if (batch > text + take)
+        batch = text + take;
+
+    size_t outSize = data[0] & 0x80 ? BATCH_TEXT_SIZE : (size_t)data[0] * 32 + data[1] % 32;
+    static char out[BATCH_TEXT_SIZE + 64];
+    memset(out, 0xBD, sizeof out);
+    int fit = ComposeBatchText(out, outSize, data[1] & 1 ? 1 : 2, module, dir, batch);
+    if (outSize > 0 && !fit && out[0] != 0)
+        abort();
+    if (outSize > 0 && strlen(out) >= outSize)
+        abort();
+    CheckCanary(out, outSize, sizeof out);
+
+    char doubled[64 + 16];
+    size_t doubledSize = data[1] % 64;
+    memset(doubled, 0xBD, sizeof doubled);
+    DoublePercent(doubled, doubledSize, module);
+    CheckCanary(doubled, doubledSize, sizeof doubled);
+
+    char command[300 + 16];
+    size_t commandSize = data[0] % 300;
+    memset(command, 0xBD, sizeof command);
+    ComposeDeleteGroupCommand(command, commandSize, module);
+    CheckCanary(command, commandSize, sizeof command);
+    GroupNameIsFolderSafe(module);
+    GroupNameIsDdeSafe(module);
+    return 0;
+}

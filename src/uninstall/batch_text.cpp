@@ -1,0 +1,65 @@
+#include "batch.h"
+#include "text.h"
+
+#include <string.h>
+
+int DoublePercent(char *out, size_t size, const char *text)
+{
+    if (size == 0)
+        return 0;
+    size_t used = 0;
+    for (; *text; text++) {
+        size_t need = *text == '%' ? 2 : 1;
+        if (used + need >= size) {
+            out[0] = 0;
+            return 0;
+        }
+        out[used++] = *text;
+        if (need == 2)
+            out[used++] = '%';
+    }
+    out[used] = 0;
+    return 1;
+}
+
+// Appends a formatted piece at *used; 0 when it did not fit.
+static int AppendPiece(char *out, size_t size, size_t *used, const char *format, const char *a,
+                       const char *b, const char *c)
+{
+    if (!FormatText(out + *used, size - *used, format, a, b, c))
+        return 0;
+    *used += strlen(out + *used);
+    return 1;
+}
+
+static int PreparePath(char *out, const char *path)
+{
+    return strlen(path) < BATCH_PATH_SIZE && !strpbrk(path, "?*")
+        && DoublePercent(out, 2 * BATCH_PATH_SIZE, path);
+}
+
+int ComposeBatchText(char *out, size_t size, unsigned long platformId, const char *modulePath,
+                     const char *directory, const char *batchPath)
+{
+    char module[2 * BATCH_PATH_SIZE], dir[2 * BATCH_PATH_SIZE], batch[2 * BATCH_PATH_SIZE];
+    if (size == 0)
+        return 0;
+    out[0] = 0;
+    if (!PreparePath(module, modulePath) || !PreparePath(dir, directory) || !PreparePath(batch, batchPath))
+        return 0;
+
+    size_t used = 0;
+    // Windows 95/98/Me: start waits for a GUI program only when told to.
+    int fit = platformId == 1
+        ? AppendPiece(out, size, &used, "start /wait \"%s wait\"\r\n", module, "", "")
+        : AppendPiece(out, size, &used, "\"%s\" wait\r\n", module, "", "");
+    for (int i = 0; i < BATCH_TRIES && fit; i++)
+        fit = AppendPiece(out, size, &used, "del \"%s\"\r\nrd \"%s\"\r\nif not exist \"%s\" goto done\r\n",
+                          module, dir, module);
+    if (fit)
+        fit = AppendPiece(out, size, &used, ":done\r\nif exist \"%s\" \"%s\" Warning\r\ndel \"%s\"", module,
+                          module, batch);
+    if (!fit)
+        out[0] = 0;
+    return fit;
+}

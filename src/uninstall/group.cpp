@@ -1,0 +1,86 @@
+#include "group.h"
+#include "groupname.h"
+#include "main.h"
+#include "settings.h"
+#include "text.h"
+
+#include <shlobj.h>
+#include <ddeml.h>
+#include <string.h>
+
+#define DDE_COMMAND_SIZE 512
+#define DDE_TIMEOUT 5000
+
+static HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+{
+    return 0;
+}
+
+// Deletes the files directly in the group folder, then the folder if that
+// left it empty. Subfolders and read-only files stay, and so does the folder.
+static void RemoveGroupFolder(const char *group)
+{
+    char programs[PATH_SIZE] = "";
+    LPITEMIDLIST location;
+    if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) != S_OK)
+        return;   // no Programs folder: no path to work on
+    BOOL found = SHGetPathFromIDListA(location, programs);
+    CoTaskMemFree(location);
+    if (!found || !programs[0])
+        return;
+
+    // A cut folder path or pattern would name another folder: skip the folder steps.
+    char folder[PATH_SIZE], pattern[PATH_SIZE], entry[PATH_SIZE];
+    if (!FormatText(folder, sizeof folder, "%s\\%s", programs, group)
+        || !FormatText(pattern, sizeof pattern, "%s\\*.*", folder))
+        return;
+
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(pattern, &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        // "." and ".." and subfolders go to DeleteFileA too, which removes only files.
+        do {
+            if (FormatText(entry, sizeof entry, "%s\\%s", folder, data.cFileName))
+                DeleteFileA(entry);
+        } while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder);
+}
+
+// Sends "[DeleteGroup(<group>)]" to Program Manager. Nothing is reported:
+// no server, a refusal or a time-out leave the uninstallation going on.
+static void SendDeleteGroup(const char *group)
+{
+    DWORD instance = 0;
+    if (DdeInitializeA(&instance, IgnoreDdeEvent, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+        return;
+    HSZ service = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+    HSZ topic = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+    HCONV conversation = DdeConnect(instance, service, topic, NULL);
+    DdeFreeStringHandle(instance, service);
+    DdeFreeStringHandle(instance, topic);
+
+    char command[DDE_COMMAND_SIZE];
+    // The group name holds at most 259 characters, so the command always fits.
+    ComposeDeleteGroupCommand(command, sizeof command, group);
+    // The size counts the terminator: the server reads a zero-terminated command.
+    HDDEDATA result = DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation,
+                                           NULL, 0, XTYP_EXECUTE, DDE_TIMEOUT, NULL);
+    DdeFreeDataHandle(result);
+    DdeDisconnect(conversation);
+}
+
+void RemoveProgramGroup(void)
+{
+    char group[PATH_SIZE];
+    ReadSettingString("", "Group", group, "", sizeof group);
+    // A name that climbs out of the Programs folder or names another place
+    // would have both steps remove what is not the product's group.
+    if (!group[0] || !GroupNameIsFolderSafe(group))
+        return;
+    RemoveGroupFolder(group);
+    // Syntax characters would have Program Manager read other commands or another group.
+    if (GroupNameIsDdeSafe(group))
+        SendDeleteGroup(group);
+}

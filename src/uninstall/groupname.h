@@ -1,0 +1,20 @@
+// Tests and composition on the program group's name. No system calls.
+#ifndef VEL_GROUPNAME_H
+#define VEL_GROUPNAME_H
+
+#include <stddef.h>
+
+// 1 when the group name may be put below the Programs folder: not empty, no
+// drive or root, no wildcard, no component of dots (and blanks) alone. Any
+// of these would make the folder steps empty another folder than the group's.
+int GroupNameIsFolderSafe(const char *name);
+
+// 1 when the name holds none of the characters that Program Manager reads as
+// command syntax ([ ] ( ) , and the double quote).
+int GroupNameIsDdeSafe(const char *name);
+
+// "[DeleteGroup(" + name + ")]" into out (size bytes). 1 when it fit;
+// otherwise out is "" and 0.
+int ComposeDeleteGroupCommand(char *out, size_t size, const char *name);
+
+#endif

@@ -1,0 +1,41 @@
+#include "groupname.h"
+#include "text.h"
+
+#include <string.h>
+
+int GroupNameIsFolderSafe(const char *name)
+{
+    if (!name[0] || name[0] == '\\' || name[0] == '/' || strpbrk(name, ":*?"))
+        return 0;
+    // Windows drops trailing dots and blanks, so "..", "..." and ". " climb
+    // or stay where "." stays: at the Programs folder or above it.
+    const char *component = name;
+    for (;;) {
+        size_t len = strcspn(component, "\\/");
+        size_t dots = 0, blanks = 0;
+        for (size_t i = 0; i < len; i++) {
+            if (component[i] == '.')
+                dots++;
+            else if (component[i] == ' ')
+                blanks++;
+        }
+        if (dots > 0 && dots + blanks == len)
+            return 0;
+        if (!component[len])
+            return 1;
+        component += len + 1;
+    }
+}
+
+int GroupNameIsDdeSafe(const char *name)
+{
+    return strpbrk(name, "[](),\"") == NULL;
+}
+
+int ComposeDeleteGroupCommand(char *out, size_t size, const char *name)
+{
+    int fit = FormatText(out, size, "[DeleteGroup(%s)]", name);
+    if (!fit && size > 0)
+        out[0] = 0;
+    return fit;
+}

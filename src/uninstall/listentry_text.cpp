@@ -1,0 +1,118 @@
+#include "listentry.h"
+#include "text.h"
+
+#include <string.h>
+
+void TrimLineEnd(char *text)
+{
+    size_t len = strlen(text);
+    while (len > 0) {
+        unsigned char c = (unsigned char)text[len - 1];
+        if (c > ' ' && c != 127)
+            break;
+        text[--len] = 0;
+    }
+}
+
+int ReadListLine(FILE *list, char *line, size_t size)
+{
+    size_t used = 0;
+    int spoilt = size == 0;
+    int c = getc(list);
+    if (size > 0)
+        line[0] = 0;
+    if (c == EOF)
+        return LIST_END;
+    for (; c != EOF && c != '\n'; c = getc(list)) {
+        if (spoilt)
+            continue;   // keep reading: the rest of a refused line is not a line of its own
+        if (c == 0 || used + 1 >= size) {
+            spoilt = 1;
+            continue;
+        }
+        line[used++] = (char)c;
+    }
+    if (ferror(list)) {
+        if (size > 0)
+            line[0] = 0;
+        return LIST_END;
+    }
+    if (spoilt) {
+        if (size > 0)
+            line[0] = 0;
+        return LIST_LINE_SKIPPED;
+    }
+    line[used] = 0;
+    return LIST_LINE_READ;
+}
+
+static int IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// Windows drops trailing dots and blanks from a name, so "..", "..." and ". ."
+// all climb to the parent. A single "." stays where it is.
+static int ComponentIsDots(const char *name, size_t len)
+{
+    size_t dots = 0;
+    for (size_t i = 0; i < len; i++) {
+        if (name[i] == '.')
+            dots++;
+        else if (name[i] != ' ')
+            return 0;
+    }
+    return dots >= 2 || (dots == 1 && len > 1);
+}
+
+// Device names are reserved in every directory, with any extension and with
+// trailing blanks: "nul.txt" and "COM1 " open the device, not a file.
+static int ComponentIsDevice(const char *name, size_t len)
+{
+    static const char *const plain[] = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"};
+    size_t base = 0;
+    while (base < len && name[base] != '.')
+        base++;
+    while (base > 0 && name[base - 1] == ' ')
+        base--;
+    char lower[8];
+    if (base == 0 || base >= sizeof lower)
+        return 0;
+    for (size_t i = 0; i < base; i++)
+        lower[i] = LowerAscii(name[i]);
+    lower[base] = 0;
+    for (const char *device : plain)
+        if (strcmp(lower, device) == 0)
+            return 1;
+    if (base == 4 && (strncmp(lower, "com", 3) == 0 || strncmp(lower, "lpt", 3) == 0)) {
+        unsigned char digit = (unsigned char)lower[3];
+        // The superscript digits of the ANSI code page count as port numbers too.
+        return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    }
+    return 0;
+}
+
+int ListEntryIsPlain(const char *entry)
+{
+    if (IsSeparator(entry[0]) || strchr(entry, ':'))
+        return 0;
+    const char *component = entry;
+    for (;;) {
+        size_t len = 0;
+        while (component[len] && !IsSeparator(component[len]))
+            len++;
+        if (ComponentIsDots(component, len) || ComponentIsDevice(component, len))
+            return 0;
+        if (!component[len])
+            return 1;
+        component += len + 1;
+    }
+}
+
+int PathIsStrictlyInside(const char *path, const char *prefix)
+{
+    size_t len = strlen(prefix);
+    if (len == 0 || prefix[len - 1] != '\\')
+        return 0;
+    return StartsWithNoCase(path, prefix) && path[len] != 0;
+}

@@ -1,0 +1,11 @@
+// Self-removal: the program's file and directory go after the process has ended.
+#ifndef VEL_SELFREMOVE_H
+#define VEL_SELFREMOVE_H
+
+// Writes "Uninstall.Vel.Bat" into the temporary directory, starts the
+// command interpreter on it without a window and ends the process (exit code
+// 0). Expects the program directory to be current. Returns only when the
+// batch file cannot be created.
+void StartSelfRemoval(const char *modulePath);
+
+#endif

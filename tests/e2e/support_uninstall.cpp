@@ -1,0 +1,188 @@
+#include "support_uninstall.h"
+
+#include <ddeml.h>
+#include <shlobj.h>
+#include <mutex>
+
+namespace e2e {
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
+const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe";
+
+std::string BatchPath()
+{
+    return TempDir() + "Uninstall.Vel.Bat";
+}
+
+std::string ProgramsFolder()
+{
+    char path[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(NULL, path, CSIDL_PROGRAMS, TRUE);
+    return path;
+}
+
+std::string HostPathOf(const std::string &windowsPath)
+{
+    typedef char *(CDECL *ToUnix)(LPCWSTR);
+    ToUnix toUnix = (ToUnix)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH))
+        return "";
+    char *unix = toUnix(wide);
+    if (!unix)
+        return "";
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+bool MakeSymlink(const std::string &link, const std::string &target)
+{
+    std::string hostLink = HostPathOf(link), hostTarget = HostPathOf(target);
+    if (hostLink.empty() || hostTarget.empty())
+        return false;
+    WaitAndClose(Start("Z:\\bin\\ln -sfn \"" + hostTarget + "\" \"" + hostLink + "\""), 10000);
+    return (Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT) && Attributes(link) != INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD Attributes(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str());
+}
+
+HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds)
+{
+    for (DWORD waited = 0; waited <= milliseconds; waited += 50) {
+        HWND box = FindWindowA("#32770", "Uninstall VEL");
+        if (box && box != previous && IsWindowVisible(box)) {
+            Sleep(100);   // let the box finish laying out its controls
+            return box;
+        }
+        Sleep(50);
+    }
+    return NULL;
+}
+
+DWORD RunUninstallAnswering(const std::string &exe, int answer)
+{
+    HANDLE process = Start(exe);
+    EXPECT_NE(nullptr, process) << exe;
+    HWND box = WaitForMessageBox();
+    EXPECT_NE(nullptr, box) << "no confirmation shown";
+    if (!box)
+        return WaitAndClose(process, 1000);
+    EXPECT_EQ("Continue with uninstall VEL", MessageBoxText(box));
+    EXPECT_TRUE(HasButton(box, IDYES));
+    EXPECT_TRUE(HasButton(box, IDNO));
+    Answer(box, answer);
+    return WaitAndClose(process, 30000);
+}
+
+void WriteRegistration(const std::string &group, const std::string &programDir)
+{
+    SetString(HKEY_CURRENT_USER, "Software\\Vel", "Group", group);
+    SetString(HKEY_CURRENT_USER, "Software\\Vel\\Plugins\\FTP\\Hosts\\Item0", "Host", "ftp.example.org");
+    SetString(HKEY_CURRENT_USER, "Software\\Vel\\Panel", "Mask", "*.exe");
+    SetString(HKEY_LOCAL_MACHINE, "Software\\Vel", "Dir", programDir);
+    SetString(HKEY_LOCAL_MACHINE, "Software\\Vel\\Shared", "x", "y");
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "VEL file manager");
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", programDir + "\\VelUninstall.exe");
+    SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "", programDir + "\\Vel.exe");
+    SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path", programDir);
+}
+
+void RemoveRegistration()
+{
+    DeleteTree(HKEY_CURRENT_USER, "Software\\Vel");
+    DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Vel");
+    DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteTree(HKEY_LOCAL_MACHINE, kAppPathsKey);
+}
+
+ScopedVariable::ScopedVariable(const char *name, const char *value) : name_(name)
+{
+    char old[4096];
+    DWORD len = GetEnvironmentVariableA(name, old, sizeof old);
+    had_ = len > 0 && len < sizeof old;
+    old_ = had_ ? old : "";
+    SetEnvironmentVariableA(name, value);
+}
+
+ScopedVariable::~ScopedVariable()
+{
+    SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : NULL);
+}
+
+// The recorder's state lives on its one server thread; commands are read under the lock.
+static std::mutex s_recordLock;
+static std::vector<std::string> s_recorded;
+static DWORD s_serverInstance;
+static HSZ s_progman;
+
+static HDDEDATA CALLBACK RecorderCallback(UINT type, UINT, HCONV, HSZ topic, HSZ service, HDDEDATA data,
+                                          ULONG_PTR, ULONG_PTR)
+{
+    switch (type) {
+    case XTYP_CONNECT:
+        return (HDDEDATA)(ULONG_PTR)(DdeCmpStringHandles(topic, s_progman) == 0
+                                     && DdeCmpStringHandles(service, s_progman) == 0);
+    case XTYP_EXECUTE: {
+        DWORD size = DdeGetData(data, NULL, 0, 0);
+        std::string bytes(size, '\0');
+        if (size)
+            DdeGetData(data, (LPBYTE)&bytes[0], size, 0);
+        std::lock_guard<std::mutex> hold(s_recordLock);
+        s_recorded.push_back(bytes);
+        return (HDDEDATA)DDE_FACK;
+    }
+    }
+    return 0;
+}
+
+DWORD WINAPI ProgmanRecorder::Thread(void *param)
+{
+    ProgmanRecorder *self = (ProgmanRecorder *)param;
+    s_serverInstance = 0;
+    if (DdeInitializeA(&s_serverInstance, RecorderCallback, APPCLASS_STANDARD | CBF_SKIP_ALLNOTIFICATIONS, 0)
+        == DMLERR_NO_ERROR) {
+        s_progman = DdeCreateStringHandleA(s_serverInstance, "PROGMAN", CP_WINANSI);
+        self->ready_ = DdeNameService(s_serverInstance, s_progman, 0, DNS_REGISTER) != 0;
+    }
+    SetEvent(self->readyEvent_);
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    if (s_serverInstance) {
+        DdeNameService(s_serverInstance, s_progman, 0, DNS_UNREGISTER);
+        DdeFreeStringHandle(s_serverInstance, s_progman);
+        DdeUninitialize(s_serverInstance);
+    }
+    return 0;
+}
+
+ProgmanRecorder::ProgmanRecorder()
+{
+    {
+        std::lock_guard<std::mutex> hold(s_recordLock);
+        s_recorded.clear();
+    }
+    readyEvent_ = CreateEventA(NULL, TRUE, FALSE, NULL);
+    thread_ = CreateThread(NULL, 0, Thread, this, 0, &threadId_);
+    WaitForSingleObject(readyEvent_, 10000);
+}
+
+ProgmanRecorder::~ProgmanRecorder()
+{
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 10000);
+    CloseHandle(thread_);
+    CloseHandle(readyEvent_);
+}
+
+std::vector<std::string> ProgmanRecorder::Commands()
+{
+    std::lock_guard<std::mutex> hold(s_recordLock);
+    return s_recorded;
+}
+
+}  // namespace e2e

@@ -1,0 +1,69 @@
+// End-to-end helpers of the uninstallation: a sample installation, the run
+// answered as a user would, links made the way they exist in a prefix, and a
+// Program Manager stand-in of the test's own that records what it is sent.
+#ifndef VEL_TEST_SUPPORT_UNINSTALL_H
+#define VEL_TEST_SUPPORT_UNINSTALL_H
+
+#include "support_harness.h"
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+extern const char kUninstallKey[];   // HKLM, Add/Remove Programs entry
+extern const char kAppPathsKey[];    // HKLM, App Paths entry as the registration names it
+
+// "Uninstall.Vel.Bat" in the temporary directory.
+std::string BatchPath();
+// The current user's Start-menu Programs folder.
+std::string ProgramsFolder();
+// Host path of a path in the prefix ("" when there is none).
+std::string HostPathOf(const std::string &windowsPath);
+// A symbolic link, made by the host's ln as links exist in a Wine prefix.
+bool MakeSymlink(const std::string &link, const std::string &target);
+
+DWORD Attributes(const std::string &path);
+
+// Waits for a message box of the program other than the one given.
+HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds = 20000);
+
+// Runs the program at exe bare, as Add/Remove Programs does, waits for the
+// confirmation, checks its text and buttons and gives the answer. Returns the
+// exit code (STILL_ACTIVE when the program did not end).
+DWORD RunUninstallAnswering(const std::string &exe, int answer);
+
+// Registry content of an installation: both settings trees, the group name,
+// both registrations. RemoveRegistration undoes all of it.
+void WriteRegistration(const std::string &group, const std::string &programDir);
+void RemoveRegistration();
+
+// Sets an environment variable of this process (and so of the programs it
+// starts) for one scope; the old value comes back afterwards.
+class ScopedVariable {
+public:
+    ScopedVariable(const char *name, const char *value);
+    ~ScopedVariable();
+private:
+    std::string name_, old_;
+    bool had_;
+};
+
+// A DDE server "PROGMAN" on its own thread that records every execute
+// command's bytes exactly as delivered.
+class ProgmanRecorder {
+public:
+    ProgmanRecorder();
+    ~ProgmanRecorder();
+    bool Running() const { return ready_; }
+    std::vector<std::string> Commands();
+private:
+    static DWORD WINAPI Thread(void *self);
+    HANDLE thread_ = NULL, readyEvent_ = NULL;
+    DWORD threadId_ = 0;
+    bool ready_ = false;
+};
+
+}  // namespace e2e
+
+#endif

@@ -1,0 +1,140 @@
+// List entries that must not reach beyond the program directory, and entries
+// that must not be cut into others. Each case names a file or folder that a
+// looser reading of the list would have deleted; it must survive. The command
+// interpreter is made unavailable so the program directory stays to be examined.
+#include "support_uninstall.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kDir[] = "C:\\VelFaults";
+// Shares its first characters with the program directory: only a test on
+// the directory plus a backslash tells them apart.
+const char kOutside[] = "C:\\VelFaultsOutside";
+
+class ListEntries : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetWindowsVersion("");
+        RemoveTree(kDir);
+        RemoveTree(kOutside);
+        exe_ = InstallProductAt(kDir);
+        MakeDirs(kOutside);
+        RemoveRegistration();
+    }
+    void TearDown() override
+    {
+        RemoveTree(kDir);
+        SetFileAttributesA((std::string(kOutside) + "\\target.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveTree(kOutside);
+        DeleteFileA(BatchPath().c_str());
+        RemoveRegistration();
+    }
+    void RunWithList(const std::string &list)
+    {
+        WriteBytes(std::string(kDir) + "\\UnInstall.lst", list);
+        ScopedVariable noInterpreter("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
+        EXPECT_EQ(0u, RunUninstallAnswering(exe_, IDYES));
+        EXPECT_FALSE(Exists(std::string(kDir) + "\\UnInstall.lst")) << "the run went to its end";
+    }
+    std::string In(const std::string &name) { return std::string(kDir) + "\\" + name; }
+    std::string Out(const std::string &name) { return std::string(kOutside) + "\\" + name; }
+
+    std::string exe_;
+};
+
+}  // namespace
+
+TEST_F(ListEntries, EntriesLeavingTheProgramDirectoryAreNotDeleted)
+{
+    WriteBytes(Out("keep.txt"), "keep");
+    MakeDirs(Out("EmptyDir"));
+    MakeDirs(In("Sub"));
+    WriteBytes(In("Good.txt"), "go");
+    RunWithList("..\\VelFaultsOutside\\keep.txt\r\n"
+                "Sub\\..\\..\\VelFaultsOutside\\keep.txt\r\n"
+                "..\\VelFaultsOutside\\EmptyDir\r\n"
+                "...\\VelFaultsOutside\\keep.txt\r\n"
+                "Sub\\.. \\..\\VelFaultsOutside\\keep.txt\r\n"
+                "C:\\VelFaultsOutside\\keep.txt\r\n"
+                "C:..\\VelFaultsOutside\\keep.txt\r\n"
+                "\\VelFaultsOutside\\keep.txt\r\n"
+                "/VelFaultsOutside/keep.txt\r\n"
+                "\\\\?\\C:\\VelFaultsOutside\\keep.txt\r\n"
+                "\\\\localhost\\C$\\VelFaultsOutside\\keep.txt\r\n"
+                "nul\r\nCON\r\nCOM1\r\nlpt1.txt\r\n"
+                ".\r\n"
+                "Good.txt\r\n");
+    EXPECT_EQ("keep", ReadBytes(Out("keep.txt")));
+    EXPECT_TRUE(Exists(Out("EmptyDir")));
+    EXPECT_TRUE(Exists(In("Sub"))) << "\".\" names the program directory itself, not an entry in it";
+    EXPECT_FALSE(Exists(In("Good.txt")));
+}
+
+TEST_F(ListEntries, LinksAreNotFollowedAndGoAsLinks)
+{
+    WriteBytes(Out("keep.txt"), "keep");
+    MakeDirs(Out("Deep"));
+    WriteBytes(Out("Deep\\deep.txt"), "keep");
+    WriteBytes(Out("target.txt"), "keep");
+    SetFileAttributesA(Out("target.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(MakeSymlink(In("Linked"), kOutside));
+    // Wine shows a link to a file as a plain file, and deleting it deletes the target.
+    MakeSymlink(In("FileLink.txt"), Out("target.txt"));
+    ASSERT_TRUE(Exists(In("FileLink.txt")));
+
+    RunWithList("Linked\\keep.txt\nLinked\\Deep\\deep.txt\nLinked\\Deep\nFileLink.txt\n");
+
+    EXPECT_EQ("keep", ReadBytes(Out("keep.txt")));
+    EXPECT_EQ("keep", ReadBytes(Out("Deep\\deep.txt")));
+    EXPECT_EQ("keep", ReadBytes(Out("target.txt")));
+    EXPECT_TRUE(Attributes(Out("target.txt")) & FILE_ATTRIBUTE_READONLY)
+        << "the target's attributes are not the link's to clear";
+}
+
+TEST_F(ListEntries, ListedDirectoryLinkLeavesTargetAlone)
+{
+    // Listed itself, the link goes as the link where the system can remove
+    // one (Wine's RemoveDirectoryA cannot); its target's content stays.
+    WriteBytes(Out("keep.txt"), "keep");
+    ASSERT_TRUE(MakeSymlink(In("Linked"), kOutside));
+    RunWithList("Linked\r\n");
+    EXPECT_EQ("keep", ReadBytes(Out("keep.txt")));
+    EXPECT_TRUE(Exists(kOutside));
+}
+
+TEST_F(ListEntries, OverlongLinesAndPathsAreSkippedWhole)
+{
+    // Read in pieces, the long line's last piece would be "Piece.txt".
+    WriteBytes(In("Piece.txt"), "keep");
+    // Cut to 259 characters, the full path of this entry would name Cut.txt's
+    // sibling: a file whose name is the entry's first part.
+    std::string prefix = std::string(kDir) + "\\";
+    std::string existing(259 - prefix.size(), 'n');
+    WriteBytes(In(existing), "keep");
+    WriteBytes(In("Short.txt"), "go");
+
+    RunWithList(std::string(519, 'x') + "Piece.txt\r\n" + existing + "zzz\r\n" + "Short.txt\r\n");
+
+    EXPECT_EQ("keep", ReadBytes(In("Piece.txt")));
+    EXPECT_EQ("keep", ReadBytes(In(existing)));
+    EXPECT_FALSE(Exists(In("Short.txt"))) << "the lines after them are read";
+}
+
+TEST_F(ListEntries, FailedDeletionKeepsAttributes)
+{
+    WriteBytes(In("Locked.txt"), "keep");
+    SetFileAttributesA(In("Locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    // In use without delete sharing: the deletion fails.
+    HANDLE hold = CreateFileA(In("Locked.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hold);
+
+    RunWithList("Locked.txt\n");
+    CloseHandle(hold);
+
+    EXPECT_EQ("keep", ReadBytes(In("Locked.txt")));
+    EXPECT_TRUE(Attributes(In("Locked.txt")) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(In("Locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}

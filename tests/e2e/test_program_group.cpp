@@ -1,0 +1,172 @@
+// The Start-menu group of an uninstall run: its folder below the Programs
+// folder and the command Program Manager receives. The command interpreter
+// is made unavailable so that one installation serves several runs.
+#include "support_uninstall.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kDir[] = "C:\\VelGroupTest";
+
+class ProgramGroup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetWindowsVersion("");
+        RemoveTree(kDir);
+        exe_ = InstallProductAt(kDir);
+        programs_ = ProgramsFolder();
+        ASSERT_FALSE(programs_.empty());
+        RemoveRegistration();
+    }
+    void TearDown() override
+    {
+        RemoveRegistration();
+        RemoveTree(kDir);
+        for (const std::string &path : cleanup_)
+            RemoveTree(path);
+        DeleteFileA(BatchPath().c_str());
+    }
+    // One uninstall run with the group name stored as the registration stores it.
+    void Uninstall(const char *group)
+    {
+        WriteBytes(std::string(kDir) + "\\UnInstall.lst", "");
+        if (group)
+            SetString(HKEY_CURRENT_USER, "Software\\Vel", "Group", group);
+        ScopedVariable noInterpreter("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
+        EXPECT_EQ(0u, RunUninstallAnswering(exe_, IDYES));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Vel")) << "the run went to its end";
+    }
+    std::string Folder(const std::string &group) { return programs_ + "\\" + group; }
+    void Keep(const std::string &path) { cleanup_.push_back(path); }
+
+    std::string exe_, programs_;
+    std::vector<std::string> cleanup_;
+};
+
+}  // namespace
+
+TEST_F(ProgramGroup, FolderOfShortcutsGoesAndProgramManagerGetsExactCommand)
+{
+    std::string folder = Folder("Vel Test Group");
+    Keep(folder);
+    MakeDirs(folder);
+    WriteBytes(folder + "\\Vel.lnk", "shortcut");
+    WriteBytes(folder + "\\Read me.lnk", "shortcut");
+    ProgmanRecorder progman;
+    ASSERT_TRUE(progman.Running());
+
+    Uninstall("Vel Test Group");
+
+    EXPECT_FALSE(Exists(folder));
+    std::vector<std::string> commands = progman.Commands();
+    ASSERT_EQ(1u, commands.size());
+    // The size sent counts the terminator.
+    EXPECT_EQ(std::string("[DeleteGroup(Vel Test Group)]") + '\0', commands[0]);
+}
+
+TEST_F(ProgramGroup, SubfolderAndReadOnlyShortcutKeepTheFolder)
+{
+    std::string folder = Folder("Vel Kept Group");
+    Keep(folder);
+    MakeDirs(folder + "\\Tools");
+    WriteBytes(folder + "\\Tools\\inner.lnk", "x");
+    WriteBytes(folder + "\\Vel.lnk", "x");
+    WriteBytes(folder + "\\Locked.lnk", "x");
+    SetFileAttributesA((folder + "\\Locked.lnk").c_str(), FILE_ATTRIBUTE_READONLY);
+    ProgmanRecorder progman;
+
+    Uninstall("Vel Kept Group");
+
+    EXPECT_FALSE(Exists(folder + "\\Vel.lnk"));
+    EXPECT_TRUE(Exists(folder + "\\Locked.lnk"));
+    EXPECT_TRUE(Exists(folder + "\\Tools\\inner.lnk")) << "the search is not recursive";
+    EXPECT_TRUE(Exists(folder));
+    EXPECT_EQ(1u, progman.Commands().size());
+    SetFileAttributesA((folder + "\\Locked.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(ProgramGroup, NoGroupValueTouchesNothing)
+{
+    std::string folder = Folder("Vel Unnamed");
+    Keep(folder);
+    MakeDirs(folder);
+    WriteBytes(folder + "\\Vel.lnk", "x");
+    ProgmanRecorder progman;
+
+    Uninstall(nullptr);
+
+    EXPECT_TRUE(Exists(folder + "\\Vel.lnk"));
+    EXPECT_TRUE(progman.Commands().empty());
+}
+
+TEST_F(ProgramGroup, NameLeavingTheProgramsFolderTouchesNothing)
+{
+    // Each of these names would have the folder steps empty another folder
+    // (the Programs folder itself, the Start menu, a drive's root folder).
+    std::string startMenu = programs_.substr(0, programs_.rfind('\\'));
+    const std::string sentinels[] = {programs_ + "\\VelSentinel.lnk", startMenu + "\\VelSentinel.lnk",
+                                     "C:\\VelGroupSentinel\\VelSentinel.lnk"};
+    MakeDirs("C:\\VelGroupSentinel");
+    Keep("C:\\VelGroupSentinel");
+    for (const std::string &sentinel : sentinels) {
+        Keep(sentinel);
+        WriteBytes(sentinel, "keep");
+    }
+    const char *names[] = {".", "..", "Vel\\..\\..", "...", "C:\\VelGroupSentinel", "\\VelGroupSentinel",
+                           "..\\..\\..\\..\\..\\..\\..\\VelGroupSentinel", "*", "Vel?"};
+    for (const char *name : names) {
+        SCOPED_TRACE(name);
+        ProgmanRecorder progman;
+        Uninstall(name);
+        for (const std::string &sentinel : sentinels)
+            EXPECT_TRUE(Exists(sentinel)) << sentinel;
+        EXPECT_TRUE(Exists(programs_));
+        EXPECT_TRUE(progman.Commands().empty()) << "no command for a name the folder steps refuse";
+    }
+}
+
+TEST_F(ProgramGroup, DdeSyntaxInNameRemovesFolderButSendsNothing)
+{
+    // Program Manager would read "Vel)][DeleteGroup(Main" as two commands.
+    for (const char *name : {"Vel)][DeleteGroup(Accessories", "Vel, old", "Vel \"Beta\"", "Vel [x]"}) {
+        SCOPED_TRACE(name);
+        std::string folder = Folder(name);
+        bool folderPossible = strchr(name, '"') == nullptr;   // a folder name cannot hold a quote
+        if (folderPossible) {
+            Keep(folder);
+            MakeDirs(folder);
+            WriteBytes(folder + "\\Vel.lnk", "x");
+        }
+        ProgmanRecorder progman;
+        Uninstall(name);
+        EXPECT_FALSE(Exists(folder));
+        EXPECT_TRUE(progman.Commands().empty());
+    }
+}
+
+static std::wstring LongPath(const std::string &path)
+{
+    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+}
+
+TEST_F(ProgramGroup, OverlongFolderPathSkipsFolderStepsOnly)
+{
+    // Programs folder, backslash and name run past 259 characters. The path
+    // cut to 259 characters names another, existing (empty) folder, which a
+    // cut path would have had removed.
+    std::string name = "Vel Long " + std::string(259 - programs_.size() - 1 - 9, 'x') + "tail";
+    std::string cutFolder = Folder(name).substr(0, 259);
+    ASSERT_GT(Folder(name).size(), 259u);
+    ASSERT_TRUE(CreateDirectoryW(LongPath(cutFolder).c_str(), NULL));
+    ProgmanRecorder progman;
+
+    Uninstall(name.c_str());
+
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(LongPath(cutFolder).c_str()));
+    RemoveDirectoryW(LongPath(cutFolder).c_str());
+    std::vector<std::string> commands = progman.Commands();
+    ASSERT_EQ(1u, commands.size()) << "the command is sent all the same";
+    EXPECT_EQ("[DeleteGroup(" + name + ")]" + '\0', commands[0]);
+}

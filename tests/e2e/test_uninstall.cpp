@@ -1,0 +1,238 @@
+// The whole uninstallation as Add/Remove Programs runs it: the confirmation,
+// the list file's passes, the group, the registry, and the batch file that
+// removes the program's file and directory after the program has ended.
+#include "support_uninstall.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kGroup[] = "Vel Uninstall Test";
+
+std::string Parent(const std::string &path)
+{
+    return path.substr(0, path.rfind('\\'));
+}
+
+class Uninstall : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetWindowsVersion("");
+        RemoveRegistration();
+        DeleteFileA(BatchPath().c_str());
+    }
+    void TearDown() override
+    {
+        RemoveRegistration();
+        for (const std::string &path : cleanup_)
+            RemoveTree(path);
+        DeleteFileA(BatchPath().c_str());
+        SetWindowsVersion("");
+    }
+    void Keep(const std::string &path) { cleanup_.push_back(path); }
+
+    // A sample installation in dir: directories listed before their contents,
+    // CRLF and LF lines, trailing blanks and tabs, blank lines, a read-only and
+    // a hidden file, no line end after the last line; a group folder of
+    // shortcuts; settings and registrations in both hives.
+    std::string InstallSample(const std::string &dir)
+    {
+        RemoveTree(dir);
+        Keep(dir);
+        std::string exe = InstallProductAt(dir);
+        MakeDirs(dir + "\\Docs");
+        MakeDirs(dir + "\\Plugins\\FTP");
+        for (const char *file : {"Vel.exe", "Docs\\readme.txt", "Docs\\ReadOnly.txt", "Docs\\Hidden.txt",
+                                 "Plugins\\FTP\\ftp.dll"})
+            WriteBytes(dir + "\\" + file, file);
+        SetFileAttributesA((dir + "\\Docs\\ReadOnly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA((dir + "\\Docs\\Hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        WriteBytes(dir + "\\UnInstall.lst",
+                   "Docs\r\nPlugins\nPlugins\\FTP \t\r\nDocs\\readme.txt\r\nDocs\\ReadOnly.txt\t\n"
+                   "Docs\\Hidden.txt  \r\n\r\n   \nPlugins\\FTP\\ftp.dll\nVel.exe");
+
+        std::string group = ProgramsFolder() + "\\" + kGroup;
+        Keep(group);
+        MakeDirs(group);
+        WriteBytes(group + "\\Vel.lnk", "shortcut");
+        WriteBytes(group + "\\Help.lnk", "shortcut");
+        WriteRegistration(kGroup, dir);
+        return exe;
+    }
+
+    std::vector<std::string> cleanup_;
+};
+
+void ExpectRegistrationGone()
+{
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Vel"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Vel"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
+}
+
+void ExpectRegistrationKept()
+{
+    EXPECT_EQ(kGroup, GetString(HKEY_CURRENT_USER, "Software\\Vel", "Group"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Vel\\Plugins\\FTP\\Hosts\\Item0"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Vel\\Shared"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
+}
+
+}  // namespace
+
+TEST_F(Uninstall, RemovesWholeInstallationAndItself)
+{
+    // Blanks, a '%' that the interpreter must not expand, and a letter that
+    // the ANSI and the OEM code page store differently.
+    const std::string dirs[] = {"C:\\VelFull", "C:\\Program Files\\Vel", "C:\\Vel 100%", "C:\\V\xE9l Test"};
+    // Where a '%' that is not doubled leads the batch file: "C:\Vel 100".
+    MakeDirs("C:\\Vel 100");
+    Keep("C:\\Vel 100");
+    WriteBytes("C:\\Vel 100\\VelUninstall.exe", "sentinel");
+    for (const std::string &dir : dirs) {
+        SCOPED_TRACE(dir);
+        std::string sentinel = Parent(dir) + "\\VelSentinel.txt";
+        Keep(sentinel);
+        WriteBytes(sentinel, "keep");
+        std::string exe = InstallSample(dir);
+
+        EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
+        EXPECT_TRUE(WaitUntilGone(dir, 30000)) << "the batch file leaves the program directory";
+        EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000)) << "the batch file deletes itself";
+        EXPECT_FALSE(Exists(exe));
+        EXPECT_FALSE(Exists(ProgramsFolder() + "\\" + kGroup));
+        ExpectRegistrationGone();
+        EXPECT_EQ("keep", ReadBytes(sentinel));
+        EXPECT_TRUE(WaitForNoMessageBox(0)) << "no final message when the file went";
+        RemoveTree(dir);
+    }
+    EXPECT_EQ("sentinel", ReadBytes("C:\\Vel 100\\VelUninstall.exe"));
+}
+
+TEST_F(Uninstall, AnswerNoChangesNothing)
+{
+    std::string dir = "C:\\VelAnswerNo";
+    std::string exe = InstallSample(dir);
+    std::string list = ReadBytes(dir + "\\UnInstall.lst");
+
+    EXPECT_EQ(0u, RunUninstallAnswering(exe, IDNO));
+
+    for (const char *file : {"VelUninstall.exe", "Vel.exe", "Docs\\readme.txt", "Docs\\ReadOnly.txt",
+                             "Docs\\Hidden.txt", "Plugins\\FTP\\ftp.dll"})
+        EXPECT_TRUE(Exists(dir + "\\" + file)) << file;
+    EXPECT_EQ(list, ReadBytes(dir + "\\UnInstall.lst"));
+    EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + kGroup + "\\Vel.lnk"));
+    ExpectRegistrationKept();
+    EXPECT_FALSE(Exists(BatchPath()));
+}
+
+TEST_F(Uninstall, MissingListFileIsReportedAndNothingRemoved)
+{
+    std::string dir = "C:\\VelNoList";
+    std::string exe = InstallSample(dir);
+    DeleteFileA((dir + "\\UnInstall.lst").c_str());
+
+    HANDLE process = Start(exe);
+    HWND box = WaitForMessageBox();
+    ASSERT_NE(nullptr, box);
+    Answer(box, IDYES);
+    box = WaitForNextMessageBox(box);
+    ASSERT_NE(nullptr, box) << "no message about the list file";
+    EXPECT_EQ("Cannot open list file UnInstall.lst", MessageBoxText(box));
+    EXPECT_TRUE(HasButton(box, IDOK));
+    EXPECT_FALSE(HasButton(box, IDNO));
+    Answer(box, IDOK);
+    EXPECT_EQ(0u, WaitAndClose(process));
+
+    EXPECT_TRUE(Exists(exe));
+    EXPECT_TRUE(Exists(dir + "\\Docs\\readme.txt"));
+    EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + kGroup + "\\Vel.lnk"));
+    ExpectRegistrationKept();
+    EXPECT_FALSE(Exists(BatchPath()));
+}
+
+TEST_F(Uninstall, UndeletableProgramFileEndsWithFinalMessage)
+{
+    std::string dir = "C:\\VelInUse";
+    std::string exe = InstallSample(dir);
+    // Held open without delete sharing: every del of the batch file fails.
+    HANDLE hold = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hold);
+
+    EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
+    HWND box = WaitForMessageBox(30000);
+    ASSERT_NE(nullptr, box) << "the batch file did not start the program with Warning";
+    EXPECT_EQ("Uninstall completed\nYou should delete " + exe + " manually", MessageBoxText(box));
+    Answer(box, IDOK);
+    EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000)) << "the batch file deletes itself all the same";
+    CloseHandle(hold);
+
+    EXPECT_TRUE(Exists(exe));
+    EXPECT_FALSE(Exists(dir + "\\Docs"));
+    ExpectRegistrationGone();
+}
+
+TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
+{
+    std::string dir = "C:\\VelBatch";
+    std::string exe = dir + "\\VelUninstall.exe";
+    std::string batch = BatchPath();
+    // A missing interpreter leaves the batch file in place to be read.
+    ScopedVariable noInterpreter("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
+    std::string block = "del \"" + exe + "\"\r\nrd \"" + dir + "\"\r\nif not exist \"" + exe + "\" goto done\r\n";
+    std::string tail = ":done\r\nif exist \"" + exe + "\" \"" + exe + "\" Warning\r\ndel \"" + batch + "\"";
+    struct Row { const char *version; std::string firstLine; } rows[] = {
+        {"", "\"" + exe + "\" wait\r\n"},
+        {"win98", "start /wait \"" + exe + " wait\"\r\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.version);
+        SetWindowsVersion(row.version);
+        InstallSample(dir);
+        // An older, longer batch file is overwritten, not written over in part.
+        WriteBytes(batch, std::string(20000, 'x'));
+
+        EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
+
+        std::string expected = row.firstLine;
+        for (int i = 0; i < 5; i++)
+            expected += block;
+        expected += tail;
+        EXPECT_EQ(expected, ReadBytes(batch));
+        EXPECT_TRUE(Exists(exe)) << "nothing ran the batch file";
+        DeleteFileA(batch.c_str());
+    }
+}
+
+TEST_F(Uninstall, TemporaryPathTooLongCreatesNoBatchFile)
+{
+    // With the file name added the batch path exceeds 259 characters; a cut
+    // one would name another file.
+    std::string temp = "C:\\VelLongTemp\\" + std::string(230, 't');
+    Keep("C:\\VelLongTemp");
+    MakeDirs(temp);
+    ASSERT_TRUE(Exists(temp));
+    std::string dir = "C:\\VelLongTempRun";
+    std::string exe = InstallSample(dir);
+    {
+        ScopedVariable tmp("TMP", temp.c_str());
+        ScopedVariable temp2("TEMP", temp.c_str());
+        EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((temp + "\\*.*").c_str(), &found);
+    int entries = 0;
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            entries += strcmp(found.cFileName, ".") && strcmp(found.cFileName, "..");
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(0, entries) << "a batch file under a cut name";
+    EXPECT_TRUE(Exists(exe)) << "without a batch file the program's file stays";
+    EXPECT_FALSE(Exists(dir + "\\Docs")) << "what came before stays removed";
+    ExpectRegistrationGone();
+}

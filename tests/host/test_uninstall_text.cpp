@@ -1,0 +1,175 @@
+// Text routines of the uninstallation, natively under the sanitizers.
+#include "listentry.h"
+#include "groupname.h"
+#include "batch.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const unsigned char kCanary = 0xBD;
+
+bool CanaryIntact(const std::vector<char> &buffer, size_t from)
+{
+    for (size_t i = from; i < buffer.size(); i++)
+        if ((unsigned char)buffer[i] != kCanary)
+            return false;
+    return true;
+}
+
+// Every line of text as ReadListLine gives it, "<skipped>" for a refused one.
+std::vector<std::string> Lines(const std::string &text, size_t size)
+{
+    FILE *file = fmemopen((void *)text.data(), text.size(), "rb");
+    std::vector<std::string> lines;
+    std::vector<char> line(size + 8, (char)kCanary);
+    int result;
+    while ((result = ReadListLine(file, line.data(), size)) != LIST_END) {
+        lines.push_back(result == LIST_LINE_READ ? std::string(line.data()) : "<skipped>");
+        EXPECT_TRUE(CanaryIntact(line, size)) << "written past the line buffer";
+    }
+    fclose(file);
+    return lines;
+}
+
+}  // namespace
+
+TEST(TrimLineEnd, RemovesBlanksAndControlCharactersFromTheEndOnly)
+{
+    struct Row { const char *in, *out; } rows[] = {
+        {"Vel.exe\r", "Vel.exe"}, {"Vel.exe \t \r", "Vel.exe"}, {" lead", " lead"},
+        {"   ", ""}, {"", ""}, {"a\x7f\x01\x1f", "a"}, {"caf\xe9 ", "caf\xe9"},
+        {"x\xa0", "x\xa0"}, {"in ner\v\f", "in ner"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.in);
+        char text[32];
+        strcpy(text, row.in);
+        TrimLineEnd(text);
+        EXPECT_STREQ(row.out, text);
+    }
+}
+
+TEST(ReadListLine, SplitsCrLfAndLfLinesAndSkipsWholeLinesThatDoNotFit)
+{
+    EXPECT_EQ((std::vector<std::string>{"a\r", "b", "", "c"}), Lines("a\r\nb\n\nc", 16));
+    // Size 8 holds 7 characters: a line of 7 fits, 8 is refused whole, and
+    // its tail does not come back as a line of its own.
+    EXPECT_EQ((std::vector<std::string>{"1234567", "<skipped>", "next"}),
+              Lines("1234567\n12345678tail.txt\nnext\n", 8));
+    EXPECT_EQ((std::vector<std::string>{"123456", "<skipped>"}), Lines("123456\n12345678", 8));
+    EXPECT_EQ((std::vector<std::string>{"<skipped>", "b"}), Lines(std::string("a\0b.txt\nb", 9), 16));
+    EXPECT_TRUE(Lines("", 16).empty());
+}
+
+TEST(ListEntryIsPlain, RefusesEverythingThatCanLeaveTheDirectory)
+{
+    for (const char *entry : {"Vel.exe", "Docs\\readme.txt", "Docs\\", ".\\a", "a.b.c", "..a", "a..",
+                              "con1", "com10", "nullx", "Docs/file", " lead", "LPT"})
+        EXPECT_TRUE(ListEntryIsPlain(entry)) << entry;
+    for (const char *entry : {"..", "..\\x", "a\\..\\..\\x", "a/../x", "...", "a\\.. \\b", ". .",
+                              "C:\\x", "C:x", "a:stream", "\\x", "/x", "\\\\server\\share\\x",
+                              "\\\\?\\C:\\x", "nul", "NUL.txt", "Docs\\con", "CON .txt", "aux",
+                              "com1", "LPT9.log", "COM\xb9", "conin$", "CONOUT$"})
+        EXPECT_FALSE(ListEntryIsPlain(entry)) << entry;
+}
+
+TEST(PathIsStrictlyInside, NeedsTheDirectoryAndABackslash)
+{
+    EXPECT_TRUE(PathIsStrictlyInside("C:\\Vel\\a", "C:\\Vel\\"));
+    EXPECT_TRUE(PathIsStrictlyInside("c:\\vEL\\a", "C:\\Vel\\"));
+    EXPECT_FALSE(PathIsStrictlyInside("C:\\Vel\\", "C:\\Vel\\"));
+    EXPECT_FALSE(PathIsStrictlyInside("C:\\Vel", "C:\\Vel\\"));
+    EXPECT_FALSE(PathIsStrictlyInside("C:\\Velvet\\a", "C:\\Vel\\"));
+    EXPECT_FALSE(PathIsStrictlyInside("C:\\Velvet\\a", "C:\\Vel"));
+    EXPECT_FALSE(PathIsStrictlyInside("C:\\a", ""));
+}
+
+TEST(GroupName, FolderAndDdeSafety)
+{
+    for (const char *name : {"Vel", "Vel Commander", "Tools\\Vel", "Vel.1", "Vel (old)", "a..b"})
+        EXPECT_TRUE(GroupNameIsFolderSafe(name)) << name;
+    for (const char *name : {"", ".", "..", "...", "Vel\\..", "..\\x", ". ", "C:\\x", "C:x", "\\x", "/x",
+                             "\\\\server\\x", "V*", "Vel?"})
+        EXPECT_FALSE(GroupNameIsFolderSafe(name)) << name;
+    EXPECT_TRUE(GroupNameIsDdeSafe("Vel Commander 1.0"));
+    for (const char *name : {"a]", "[a", "a(", "a)", "a,b", "\"a\""})
+        EXPECT_FALSE(GroupNameIsDdeSafe(name)) << name;
+}
+
+TEST(ComposeDeleteGroupCommand, FitsExactlyOrRefuses)
+{
+    // "[DeleteGroup(Main)]" is 19 characters: sizes 19, 20 and 21.
+    for (size_t size : {19u, 20u, 21u}) {
+        SCOPED_TRACE(size);
+        std::vector<char> out(size + 8, (char)kCanary);
+        int fit = ComposeDeleteGroupCommand(out.data(), size, "Main");
+        EXPECT_EQ(size >= 20, fit != 0);
+        EXPECT_STREQ(size >= 20 ? "[DeleteGroup(Main)]" : "", out.data());
+        EXPECT_TRUE(CanaryIntact(out, size));
+    }
+}
+
+TEST(DoublePercent, DoublesEveryPercentAndRefusesWhatDoesNotFit)
+{
+    // "a%b%" doubles to "a%%b%%": 6 characters, so it needs 7 bytes.
+    for (size_t size : {6u, 7u, 8u}) {
+        SCOPED_TRACE(size);
+        std::vector<char> out(size + 8, (char)kCanary);
+        int fit = DoublePercent(out.data(), size, "a%b%");
+        EXPECT_EQ(size >= 7, fit != 0);
+        EXPECT_STREQ(size >= 7 ? "a%%b%%" : "", out.data());
+        EXPECT_TRUE(CanaryIntact(out, size));
+    }
+    char out[4];
+    EXPECT_TRUE(DoublePercent(out, sizeof out, ""));
+    EXPECT_STREQ("", out);
+}
+
+TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
+{
+    const char *module = "C:\\Vel 100%\\VelUninstall.exe", *dir = "C:\\Vel 100%", *batch = "C:\\T\\Uninstall.Vel.Bat";
+    std::string m = "C:\\Vel 100%%\\VelUninstall.exe", d = "C:\\Vel 100%%";
+    std::string block = "del \"" + m + "\"\r\nrd \"" + d + "\"\r\nif not exist \"" + m + "\" goto done\r\n";
+    std::string rest;
+    for (int i = 0; i < 5; i++)
+        rest += block;
+    rest += ":done\r\nif exist \"" + m + "\" \"" + m + "\" Warning\r\ndel \"C:\\T\\Uninstall.Vel.Bat\"";
+    struct Row { unsigned long platform; std::string first; } rows[] = {
+        {2, "\"" + m + "\" wait\r\n"}, {1, "start /wait \"" + m + " wait\"\r\n"}, {3, "\"" + m + "\" wait\r\n"}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.platform);
+        std::string expected = row.first + rest;
+        std::vector<char> out(BATCH_TEXT_SIZE, (char)kCanary);
+        ASSERT_TRUE(ComposeBatchText(out.data(), out.size(), row.platform, module, dir, batch));
+        EXPECT_EQ(expected, std::string(out.data()));
+        int lines = 1;
+        for (char c : expected)
+            lines += c == '\n';
+        EXPECT_EQ(19, lines);
+        // Exactly the room it needs, one byte less, one more.
+        for (size_t size : {expected.size(), expected.size() + 1, expected.size() + 2}) {
+            std::vector<char> small(size + 8, (char)kCanary);
+            int fit = ComposeBatchText(small.data(), size, row.platform, module, dir, batch);
+            EXPECT_EQ(size > expected.size(), fit != 0) << size;
+            EXPECT_EQ(fit ? expected : "", std::string(small.data()));
+            EXPECT_TRUE(CanaryIntact(small, size)) << size;
+        }
+    }
+}
+
+TEST(ComposeBatchText, RefusesWildcardsAndOverlongPaths)
+{
+    std::vector<char> out(BATCH_TEXT_SIZE, (char)kCanary);
+    EXPECT_FALSE(ComposeBatchText(out.data(), out.size(), 2, "C:\\V?l\\x.exe", "C:\\V?l", "C:\\t.bat"));
+    EXPECT_STREQ("", out.data());
+    EXPECT_FALSE(ComposeBatchText(out.data(), out.size(), 2, "C:\\V*\\x.exe", "C:\\V", "C:\\t.bat"));
+    std::string longest(259, '%'), tooLong(260, 'a');
+    EXPECT_TRUE(ComposeBatchText(out.data(), out.size(), 1, longest.c_str(), longest.c_str(), longest.c_str()))
+        << "the buffer holds three paths of 259 doubled characters";
+    EXPECT_FALSE(ComposeBatchText(out.data(), out.size(), 2, tooLong.c_str(), "C:\\V", "C:\\t.bat"));
+}
