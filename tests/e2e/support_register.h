@@ -46,6 +46,7 @@ protected:
 
     // Copies the product into dir (removed again on tear-down); returns its path.
     std::string Install(const std::string &dir);
+    void RemoveOnTearDown(const std::string &dir) { dirs_.push_back(dir); }
     // Runs "<quoted exe><rest>" and expects it to end quietly with 0.
     void RunRegister(const std::string &exe, const std::string &rest);
     static void CleanRegistry();

@@ -245,3 +245,41 @@ TEST_F(Register, RunningTwiceLeavesWhatRunningOnceLeft)
     ExpectTree(appPaths, HKEY_LOCAL_MACHINE, kAppPathsKey);
     EXPECT_EQ(launcher, ReadBytes(dir + "\\Vel.bat"));
 }
+
+TEST_F(Register, PathsThatWouldNotFitSkipTheirStepOnly)
+{
+    // A renamed program "V.exe" in a directory of L characters: its own path
+    // has L + 6, "$UseBat.$$$" beside it L + 12, "Vel.exe" L + 8 characters;
+    // 259 fit a path buffer, and the quoted "Vel.exe" (L + 10) fits whenever
+    // "$UseBat.$$$" does.
+    struct Row {
+        size_t length;
+        bool launcher, appPath;
+    } rows[] = {{247, true, true}, {248, false, true}, {251, false, true}, {252, false, false}};
+    SetWindowsVersion("win98");
+    RemoveOnTearDown("C:\\Vel Long");
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.length);
+        CleanRegistry();
+        std::string dir = "C:\\Vel Long";
+        while (dir.size() + 101 < row.length)
+            dir += "\\" + std::string(100, 'd');
+        dir += "\\" + std::string(row.length - dir.size() - 1, 'e');
+        ASSERT_EQ(row.length, dir.size());
+        RemoveTree("C:\\Vel Long");
+        MakeDirs(dir);
+        std::string exe = dir + "\\V.exe";
+        ASSERT_TRUE(CopyFileA(BuiltProduct().c_str(), exe.c_str(), FALSE)) << GetLastError();
+        RunRegister(exe, " register Main");
+
+        EXPECT_EQ(row.launcher, Exists(dir + "\\$UseBat.$$$"));
+        EXPECT_EQ(row.launcher, Exists(dir + "\\Vel.bat"));
+        if (row.launcher)
+            EXPECT_EQ("\"" + dir + "\\Vel.exe\"" + kLauncherArgs, ReadBytes(dir + "\\Vel.bat"))
+                << "quoted, since the directory holds a blank";
+        EXPECT_EQ(exe, GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+        EXPECT_EQ(dir, GetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path"));
+        EXPECT_EQ(row.appPath ? dir + "\\Vel.exe" : "<missing>", GetString(HKEY_LOCAL_MACHINE, kAppPathsKey, ""));
+        EXPECT_EQ("Main", GetString(HKEY_CURRENT_USER, kUserSettings, "Group")) << "the rest goes on";
+    }
+}
