@@ -1,6 +1,143 @@
 #include "register.h"
+#include "register_text.h"
+#include "defaults.h"
+#include "pathext.h"
+#include "quote.h"
+#include "main.h"
+#include "settings.h"
+#include "text.h"
 
-int RunRegistration(const char *)
+#include <stdio.h>
+#include <string.h>
+
+static const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
+static const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe";
+static const char kDisplayName[] = "VEL file manager";
+// The default FTP host is named by the product's download directory. Below
+// "Software\Vel\Plugins\FTP\Hosts\" this leaves the path at 65 characters.
+static const char kFtpHostsKey[] = "Plugins\\FTP\\Hosts";
+static const char kFtpHostKey[] = "Plugins\\FTP\\Hosts\\ftp://ftp.vel-manager.org/pub/vel/";
+
+// The full path of this program's file into path (PATH_SIZE); 0 when it
+// cannot be had whole (a cut path would name another file).
+static int GetModulePath(char *path)
 {
-    return 0;   // the registration sequence is not built yet
+    DWORD len = GetModuleFileNameA(NULL, path, PATH_SIZE);
+    if (len == 0 || len >= PATH_SIZE) {
+        path[0] = 0;
+        return 0;
+    }
+    return 1;
+}
+
+static HKEY CreateMachineKey(const char *path)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        NULL, &key, NULL) != ERROR_SUCCESS)
+        return NULL;
+    return key;
+}
+
+static void SetStringValue(HKEY key, const char *name, const char *text)
+{
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);   // failure ignored
+}
+
+void RegisterProduct(const char *text)
+{
+    char modulePath[PATH_SIZE];
+    // Without its own path the program cannot be named by either entry; the
+    // group is recorded all the same.
+    if (GetModulePath(modulePath)) {
+        HKEY key = CreateMachineKey(kUninstallKey);
+        if (!key)
+            return;   // no rights on HKEY_LOCAL_MACHINE: none of the rest either
+        SetStringValue(key, "DisplayName", kDisplayName);
+        SetStringValue(key, "UninstallString", modulePath);
+        RegCloseKey(key);
+
+        key = CreateMachineKey(kAppPathsKey);
+        if (!key)
+            return;
+        char directory[PATH_SIZE], fileManager[PATH_SIZE];
+        // The directory is never longer than the module path; the file
+        // manager's path may be, for a renamed program, and is then left out.
+        if (ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, "Vel.exe"))
+            SetStringValue(key, "", fileManager);
+        if (ComposeProgramDirectory(directory, sizeof directory, modulePath))
+            SetStringValue(key, "Path", directory);
+        RegCloseKey(key);
+    }
+
+    WriteSettingString("", "Group", SkipLeadingBlanks(text));
+    // Any hosts key, even an empty one, means the user has set up hosts.
+    if (!SettingExists(kFtpHostsKey, NULL))
+        WriteSettingString(kFtpHostKey, "Description", "Latest VEL");
+}
+
+// Creates an empty file (or empties it); 1 on success.
+static int CreateEmptyFile(const char *path)
+{
+    FILE *file = fopen(path, "wb");
+    if (!file)
+        return 0;
+    fclose(file);
+    return 1;
+}
+
+void CreateLauncherBatch(void)
+{
+    char modulePath[PATH_SIZE];
+    if (!GetModulePath(modulePath) || !FindLastBackslash(modulePath))
+        return;
+
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS)
+        return;
+
+    // Every path and the line are composed first: a step whose path would be
+    // cut is skipped rather than writing to a file of another name.
+    char marker[PATH_SIZE], launcher[PATH_SIZE], fileManager[PATH_SIZE], line[PATH_SIZE + 32];
+    if (!ComposeProgramFilePath(marker, sizeof marker, modulePath, "$UseBat.$$$")
+        || !CreateEmptyFile(marker))
+        return;
+    if (!ComposeProgramFilePath(launcher, sizeof launcher, modulePath, "Vel.bat")
+        || GetFileAttributesA(launcher) != INVALID_FILE_ATTRIBUTES)
+        return;   // an existing launcher is the user's: never overwritten
+    if (!ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, "Vel.exe")
+        || !QuoteIfNeeded(fileManager, sizeof fileManager)
+        || !FormatLauncherLine(line, sizeof line, fileManager))
+        return;
+
+    FILE *file = fopen(launcher, "wb");
+    if (!file)
+        return;
+    fwrite(line, 1, strlen(line), file);
+    fclose(file);
+}
+
+int RunRegistration(const char *commandLine)
+{
+    if (g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        AppendText(g_executableMask, sizeof g_executableMask, ",*.cmd");
+    MergePathExt(g_executableMask, sizeof g_executableMask);
+
+    SetSettingsHive(HKEY_CURRENT_USER);
+    SetHivePrefix("");
+    CreateLauncherBatch();
+    RegisterProduct(TextAfterModeWord(commandLine));
+    SetHighlightDefaults();
+    SetSortGroupDefaults();
+    SetApplyCmdDefaults();
+    SetLocaleDefaults();
+
+    SetSettingsHive(HKEY_USERS);
+    SetHivePrefix(".DEFAULT");
+    SetHighlightDefaults();
+    SetApplyCmdDefaults();
+    SetSortGroupDefaults();
+    SetLocaleDefaults();
+    return 0;
 }

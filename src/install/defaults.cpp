@@ -1,0 +1,105 @@
+#include "defaults.h"
+#include "pathext.h"
+#include "settings.h"
+#include "keytree.h"
+#include "text.h"
+
+#include <string.h>
+
+struct HighlightGroup {
+    const char *mask;   // NULL: the executable mask as it is at the time of the call
+    DWORD ignoreMask;
+    DWORD includeAttributes;
+    DWORD excludeAttributes;
+    BYTE normalColor;
+    BYTE selectedColor;
+    BYTE cursorColor;
+    BYTE selectedCursorColor;
+    BYTE markChar;
+};
+
+static const char kArchiveMask[] =
+    "*.rar,*.r[0-9][0-9],*.ar[cj],*.a[0-9][0-9],*.j,*.ac[bei],*.zip,*.z,*.jar,*.ice,"
+    "*.lha,*.lzh,*.ain,*.imp,*.777,*.ufa,*.boa,*.bs[2a],*.cab,*.chz,*.ha,*.h[ay]p,*.hpk,"
+    "*.lim,*.[lw]sz,*.pa[ck],*.rk,*.rkv,*.rpm,*.sqz,*.bz,*.bz2,*.bzip,*.gz,*.tar,*.t[ag]z,"
+    "*.uc2,*.x2,*.zoo,*.hqx,*.sea,*.sit,*.uue,*.xxe,*.ddi,*.tdr,*.xdf";
+
+static const HighlightGroup kHighlightDefaults[8] = {
+    {"*.*", 0, FILE_ATTRIBUTE_HIDDEN, 0, 0x13, 0, 0x38, 0, 0},
+    {"*.*", 0, FILE_ATTRIBUTE_SYSTEM, 0, 0x13, 0, 0x38, 0, 0},
+    {"*.*|..", 0, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0},
+    {"..", 0, FILE_ATTRIBUTE_DIRECTORY, 0, 0, 0, 0, 0, 0},
+    {NULL, 0, 0, 0, 0x1A, 0, 0x3A, 0, 0},
+    {kArchiveMask, 0, 0, 0, 0x1D, 0, 0x3D, 0, 0},
+    {"*.bak,*.tmp", 0, 0, 0, 0x16, 0, 0x36, 0, 0},
+    {"*.*", 1, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0},
+};
+
+char *MakeHighlightGroupKey(char *buffer, size_t size)
+{
+    if (!CopyText(buffer, size, "Colors\\Highlight") || !AppendText(buffer, size, "\\Group")) {
+        if (size > 0)
+            buffer[0] = 0;
+        return NULL;
+    }
+    return buffer + strlen(buffer);
+}
+
+// A zero field stands for no setting and is not written.
+static void WriteNonZero(const char *key, const char *valueName, DWORD value)
+{
+    if (value != 0)
+        WriteSettingDword(key, valueName, value);
+}
+
+static void WriteHighlightGroup(const char *key, const HighlightGroup *group)
+{
+    WriteSettingString(key, "Mask", group->mask ? group->mask : g_executableMask);
+    WriteSettingDword(key, "IgnoreMask", group->ignoreMask);
+    WriteNonZero(key, "IncludeAttributes", group->includeAttributes);
+    WriteNonZero(key, "ExcludeAttributes", group->excludeAttributes);
+    WriteNonZero(key, "NormalColor", group->normalColor);
+    WriteNonZero(key, "SelectedColor", group->selectedColor);
+    WriteNonZero(key, "CursorColor", group->cursorColor);
+    WriteNonZero(key, "SelectedCursorColor", group->selectedCursorColor);
+    WriteNonZero(key, "MarkChar", group->markChar);
+}
+
+void SetHighlightDefaults(void)
+{
+    if (SettingExists("Colors\\Highlight", NULL))
+        return;
+    if (SettingExists("Highlight", NULL)) {
+        // Users of the old layout keep their groups; the old key stays for
+        // older versions of the file manager.
+        char source[SETTINGS_PATH_SIZE], destination[SETTINGS_PATH_SIZE];
+        if (ComposeSettingsPath(source, "Highlight") && ComposeSettingsPath(destination, "Colors\\Highlight"))
+            CopyRegistryTree(source, destination);
+        return;
+    }
+    char key[HIGHLIGHT_GROUP_KEY_SIZE];
+    char *number = MakeHighlightGroupKey(key, sizeof key);
+    if (!number)
+        return;
+    for (int i = 0; i < 8; i++) {
+        number[0] = (char)('0' + i);
+        number[1] = 0;
+        WriteHighlightGroup(key, &kHighlightDefaults[i]);
+    }
+}
+
+void SetSortGroupDefaults(void)
+{
+    if (SettingExists("SortGroups", NULL))
+        return;
+    WriteSettingString("SortGroups", "UpperGroup0", g_executableMask);
+    WriteSettingString("SortGroups", "UpperGroup1", kArchiveMask);
+}
+
+void SetApplyCmdDefaults(void)
+{
+    if (SettingExists("SavedDialogHistory\\ApplyCmd", NULL))
+        return;
+    WriteSettingString("SavedDialogHistory\\ApplyCmd", "Line0", "explorer /select,!.!");
+    WriteSettingDword("SavedDialogHistory\\ApplyCmd", "Locked0", 1);
+}

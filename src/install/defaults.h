@@ -1,0 +1,25 @@
+// The file manager's first-run settings, written below the settings root of
+// the current hive and prefix, each set only where the user has none yet.
+#ifndef VEL_DEFAULTS_H
+#define VEL_DEFAULTS_H
+
+#include <stddef.h>
+
+#define HIGHLIGHT_GROUP_KEY_SIZE 32   // "Colors\Highlight\Group" and a digit
+
+// The colouring rules of the file lists: the old "Highlight" tree carried over,
+// or the eight default groups; nothing when "Colors\Highlight" exists.
+void SetHighlightDefaults(void);
+void SetSortGroupDefaults(void);
+void SetApplyCmdDefaults(void);
+
+// The code table distribution and keyboard transliteration for German,
+// Russian and Ukrainian users, when the locale gate is open.
+void SetLocaleDefaults(void);
+
+// Writes "Colors\Highlight\Group" into buffer (size bytes) and returns a
+// pointer to its terminator, where the group number goes; NULL when it does
+// not fit (buffer is then "").
+char *MakeHighlightGroupKey(char *buffer, size_t size);
+
+#endif

@@ -1,0 +1,285 @@
+// The register mode run as an installer runs it: the trees it writes for the
+// current user and the default profile, the system registrations, the launcher.
+#include "support_register.h"
+
+#include <shellapi.h>
+
+using namespace e2e;
+
+namespace {
+
+const char kProgramFiles[] = "C:\\Program Files\\Vel";
+const char kBareDir[] = "C:\\VEL";
+const char kLauncherArgs[] = " %1 %2 %3 %4 %5 %6 %7 %8 %9\r\n";
+
+class Register : public RegisterFixture {};
+
+// Runs a program with stdout into a pipe; returns what it wrote.
+std::string CaptureOutput(const std::string &commandLine)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return "<no pipe>";
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    BOOL started = CreateProcessA(NULL, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
+    CloseHandle(writeEnd);
+    std::string output;
+    if (started) {
+        char chunk[4096];
+        DWORD got;
+        while (ReadFile(readEnd, chunk, sizeof chunk, &got, NULL) && got > 0)
+            output.append(chunk, got);
+        WaitForSingleObject(process.hProcess, 30000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(readEnd);
+    return started ? output : "<not started>";
+}
+
+// Polls for the stand-in's record of a run.
+std::string WaitForRecord(const std::string &path)
+{
+    for (int i = 0; i < 100 && !Exists(path); i++)
+        Sleep(100);
+    Sleep(100);
+    return ReadBytes(path);
+}
+
+}  // namespace
+
+TEST_F(Register, CommandLineFormsWriteTheWholeTreesOnBothPlatforms)
+{
+    struct Form {
+        const char *rest;
+        const char *group;
+    } forms[] = {
+        {" register Main Tools", "Main Tools"},
+        {" REGISTER Main Tools", "Main Tools"},
+        {" registerTools", "Tools"},
+        {" register", ""},
+        {" register\tMain", "\tMain"},   // only blanks are skipped
+    };
+    struct Setting {
+        const char *version;
+        const char *pathExt;
+        const char *mask;
+    } settings[] = {
+        {"", nullptr, "*.exe,*.com,*.bat,%PATHEXT%,*.cmd"},
+        {"", ".COM;.PY;.CMD", "*.exe,*.com,*.bat,%PATHEXT%,*.cmd,*.py"},
+        {"win98", nullptr, "*.exe,*.com,*.bat,%PATHEXT%"},
+        {"win98", ".COM;.PY;.CMD", "*.exe,*.com,*.bat,%PATHEXT%,*.py,*.cmd"},
+    };
+    std::string exe = Install(kProgramFiles);
+    for (const Setting &setting : settings) {
+        SetWindowsVersion(setting.version);
+        SetPathExt(setting.pathExt);
+        bool win98 = *setting.version != 0;
+        for (const Form &form : forms) {
+            SCOPED_TRACE(std::string(setting.version) + " PATHEXT=" + (setting.pathExt ? setting.pathExt : "unset")
+                         + " command line:" + form.rest);
+            CleanRegistry();
+            RemoveTree(std::string(kProgramFiles) + "\\Vel.bat");
+            RemoveTree(std::string(kProgramFiles) + "\\$UseBat.$$$");
+            RunRegister(exe, form.rest);
+
+            Tree user, defaults;
+            AddFirstRunDefaults(&user, setting.mask);
+            AddCurrentUserEntries(&user, form.group);
+            AddFirstRunDefaults(&defaults, setting.mask);
+            ExpectTree(user, HKEY_CURRENT_USER, kUserSettings);
+            ExpectTree(defaults, HKEY_USERS, kDefaultSettings);
+            ExpectRegistration(exe);
+            EXPECT_EQ(win98, Exists(std::string(kProgramFiles) + "\\Vel.bat"));
+            EXPECT_EQ(win98, Exists(std::string(kProgramFiles) + "\\$UseBat.$$$"));
+        }
+    }
+}
+
+TEST_F(Register, PathExtThatDoesNotFitItsBufferIsNotMerged)
+{
+    std::string exe = Install(kBareDir);
+    // 1023 characters fit the 1024-character buffer; 1024 do not.
+    std::string fits = ".PY;" + std::string(1023 - 8, 'x') + ";.RB";
+    std::string over = ".PY;" + std::string(1024 - 8, 'x') + ";.RB";
+    ASSERT_EQ(1023u, fits.size());
+    struct Row {
+        const std::string *value;
+        const char *mask;
+    } rows[] = {
+        {&fits, "*.exe,*.com,*.bat,%PATHEXT%,*.cmd,*.py,*.rb"},   // the long item is skipped
+        {&over, "*.exe,*.com,*.bat,%PATHEXT%,*.cmd"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.value->size());
+        CleanRegistry();
+        SetPathExt(row.value->c_str());
+        RunRegister(exe, " register Main");
+        EXPECT_EQ(row.mask, GetString(HKEY_CURRENT_USER, "Software\\Vel\\SortGroups", "UpperGroup0"));
+        EXPECT_EQ(row.mask, GetString(HKEY_USERS, ".DEFAULT\\Software\\Vel\\Colors\\Highlight\\Group4", "Mask"));
+    }
+}
+
+TEST_F(Register, LauncherOnWindows98QuotesOnlyAPathThatNeedsIt)
+{
+    SetWindowsVersion("win98");
+    struct Row {
+        const char *dir;
+        std::string line;
+    } rows[] = {
+        {kProgramFiles, "\"C:\\Program Files\\Vel\\Vel.exe\"" + std::string(kLauncherArgs)},
+        {kBareDir, "C:\\VEL\\Vel.exe" + std::string(kLauncherArgs)},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.dir);
+        std::string dir = row.dir;
+        std::string exe = Install(dir);
+        WriteBytes(dir + "\\$UseBat.$$$", "left from before");
+        RunRegister(exe, " register Main");
+        EXPECT_EQ(row.line, ReadBytes(dir + "\\Vel.bat"));
+        EXPECT_EQ("", ReadBytes(dir + "\\$UseBat.$$$")) << "the marker is created empty";
+        // The App Paths entry never quotes.
+        EXPECT_EQ(dir + "\\Vel.exe", GetString(HKEY_LOCAL_MACHINE, kAppPathsKey, ""));
+
+        // The command interpreter runs the launcher, which starts the file
+        // manager with the arguments.
+        ASSERT_TRUE(CopyFileA(StandInVel().c_str(), (dir + "\\Vel.exe").c_str(), FALSE));
+        std::string bat = "\"" + dir + "\\Vel.bat\"";
+        HANDLE cmd = Start("cmd.exe /c \"" + bat + " one two\"");
+        ASSERT_NE(nullptr, cmd);
+        EXPECT_EQ(0u, WaitAndClose(cmd));
+        std::string record = WaitForRecord(dir + "\\ran.txt");
+        EXPECT_EQ(0u, record.find(dir + "\\Vel.exe|one two")) << record;
+    }
+}
+
+TEST_F(Register, LauncherIsNeitherCreatedOnNtNorOverwritten)
+{
+    std::string dir = kProgramFiles;
+    std::string exe = Install(dir);
+    RunRegister(exe, " register Main");
+    EXPECT_FALSE(Exists(dir + "\\Vel.bat"));
+    EXPECT_FALSE(Exists(dir + "\\$UseBat.$$$"));
+
+    SetWindowsVersion("win98");
+    WriteBytes(dir + "\\Vel.bat", "@C:\\Other\\Vel.exe %*\r\n");
+    RunRegister(exe, " register Main");
+    EXPECT_EQ("@C:\\Other\\Vel.exe %*\r\n", ReadBytes(dir + "\\Vel.bat"));
+    EXPECT_EQ("", ReadBytes(dir + "\\$UseBat.$$$"));
+}
+
+TEST_F(Register, SystemListsTheProductAndStartsVelByName)
+{
+    std::string dir = kProgramFiles;
+    std::string exe = Install(dir);
+    ASSERT_TRUE(CopyFileA(StandInVel().c_str(), (dir + "\\Vel.exe").c_str(), FALSE));
+    EXPECT_EQ(std::string::npos, CaptureOutput("uninstaller.exe --list").find("VEL manager"));
+    RunRegister(exe, " register Main");
+
+    std::string list = CaptureOutput("uninstaller.exe --list");
+    EXPECT_NE(std::string::npos, list.find("VEL manager|||VEL file manager")) << list;
+
+    // The shell finds "Vel.exe" through App Paths, from a directory without it.
+    SetCurrentDirectoryA("C:\\");
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "open";
+    info.lpFile = "Vel.exe";
+    info.lpParameters = "by-name";
+    info.nShow = SW_HIDE;
+    ASSERT_TRUE(ShellExecuteExA(&info)) << GetLastError();
+    if (info.hProcess)
+        WaitAndClose(info.hProcess);
+    std::string record = WaitForRecord(dir + "\\ran.txt");
+    EXPECT_EQ(0u, record.find(dir + "\\Vel.exe|by-name")) << record;
+}
+
+TEST_F(Register, WithoutWriteAccessToTheMachineHiveOnlyDefaultsAreWritten)
+{
+    std::string exe = Install(kProgramFiles);
+    SetPathExt(nullptr);
+    DenyMachineKeys();
+    RunRegister(exe, " register Main Tools");
+    AllowMachineKeys();
+
+    const char *mask = "*.exe,*.com,*.bat,%PATHEXT%,*.cmd";
+    Tree user, defaults;
+    AddFirstRunDefaults(&user, mask);   // no "Group", no FTP host
+    AddFirstRunDefaults(&defaults, mask);
+    ExpectTree(user, HKEY_CURRENT_USER, kUserSettings);
+    ExpectTree(defaults, HKEY_USERS, kDefaultSettings);
+    ExpectTree(Tree(), HKEY_LOCAL_MACHINE, kUninstallKey);
+    ExpectTree(Tree(), HKEY_LOCAL_MACHINE, kAppPathsKey);
+}
+
+TEST_F(Register, RunningTwiceLeavesWhatRunningOnceLeft)
+{
+    SetWindowsVersion("win98");
+    SetPathExt(".PY");
+    SetGate("1");
+    SetLocale("00000419");
+    std::string dir = kProgramFiles;
+    std::string exe = Install(dir);
+    RunRegister(exe, " register Main");
+    Tree user = DumpTree(HKEY_CURRENT_USER, kUserSettings);
+    Tree defaults = DumpTree(HKEY_USERS, kDefaultSettings);
+    Tree uninstall = DumpTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    Tree appPaths = DumpTree(HKEY_LOCAL_MACHINE, kAppPathsKey);
+    std::string launcher = ReadBytes(dir + "\\Vel.bat");
+    ASSERT_TRUE(user.count("XLat|Table1")) << "the run wrote every set";
+
+    RunRegister(exe, " register Main");
+    ExpectTree(user, HKEY_CURRENT_USER, kUserSettings);
+    ExpectTree(defaults, HKEY_USERS, kDefaultSettings);
+    ExpectTree(uninstall, HKEY_LOCAL_MACHINE, kUninstallKey);
+    ExpectTree(appPaths, HKEY_LOCAL_MACHINE, kAppPathsKey);
+    EXPECT_EQ(launcher, ReadBytes(dir + "\\Vel.bat"));
+}
+
+TEST_F(Register, PathsThatWouldNotFitSkipTheirStepOnly)
+{
+    // A renamed program "V.exe" in a directory of L characters: its own path
+    // has L + 6, "$UseBat.$$$" beside it L + 12, "Vel.exe" L + 8 characters;
+    // 259 fit a path buffer, and the quoted "Vel.exe" (L + 10) fits whenever
+    // "$UseBat.$$$" does.
+    struct Row {
+        size_t length;
+        bool launcher, appPath;
+    } rows[] = {{247, true, true}, {248, false, true}, {251, false, true}, {252, false, false}};
+    SetWindowsVersion("win98");
+    RemoveOnTearDown("C:\\Vel Long");
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.length);
+        CleanRegistry();
+        std::string dir = "C:\\Vel Long";
+        while (dir.size() + 101 < row.length)
+            dir += "\\" + std::string(100, 'd');
+        dir += "\\" + std::string(row.length - dir.size() - 1, 'e');
+        ASSERT_EQ(row.length, dir.size());
+        RemoveTree("C:\\Vel Long");
+        MakeDirs(dir);
+        std::string exe = dir + "\\V.exe";
+        ASSERT_TRUE(CopyFileA(BuiltProduct().c_str(), exe.c_str(), FALSE)) << GetLastError();
+        RunRegister(exe, " register Main");
+
+        EXPECT_EQ(row.launcher, Exists(dir + "\\$UseBat.$$$"));
+        EXPECT_EQ(row.launcher, Exists(dir + "\\Vel.bat"));
+        if (row.launcher)
+            EXPECT_EQ("\"" + dir + "\\Vel.exe\"" + kLauncherArgs, ReadBytes(dir + "\\Vel.bat"))
+                << "quoted, since the directory holds a blank";
+        EXPECT_EQ(exe, GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+        EXPECT_EQ(dir, GetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path"));
+        EXPECT_EQ(row.appPath ? dir + "\\Vel.exe" : "<missing>", GetString(HKEY_LOCAL_MACHINE, kAppPathsKey, ""));
+        EXPECT_EQ("Main", GetString(HKEY_CURRENT_USER, kUserSettings, "Group")) << "the rest goes on";
+    }
+}
