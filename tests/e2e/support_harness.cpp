@@ -4,6 +4,9 @@
 
 namespace e2e {
 
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
+const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe";
+
 std::string BuiltProduct()
 {
     std::string path = "Z:";

@@ -12,6 +12,10 @@
 
 namespace e2e {
 
+// The two system registrations of the product, below HKEY_LOCAL_MACHINE.
+extern const char kUninstallKey[];   // Add/Remove Programs entry
+extern const char kAppPathsKey[];    // App Paths entry, as the registration names it
+
 // The freshly built product, as a Windows path.
 std::string BuiltProduct();
 

@@ -6,8 +6,6 @@
 
 namespace e2e {
 
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
-const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe";
 const char kUserSettings[] = "Software\\Vel";
 const char kDefaultSettings[] = ".DEFAULT\\Software\\Vel";
 const char kFtpHostKey[] = "Plugins\\FTP\\Hosts\\ftp://ftp.vel-manager.org/pub/vel/";

@@ -8,8 +8,6 @@
 
 namespace e2e {
 
-extern const char kUninstallKey[];
-extern const char kAppPathsKey[];
 extern const char kUserSettings[];      // below HKEY_CURRENT_USER
 extern const char kDefaultSettings[];   // below HKEY_USERS
 extern const char kFtpHostKey[];        // settings key of the default FTP host

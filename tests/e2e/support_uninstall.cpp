@@ -6,8 +6,6 @@
 
 namespace e2e {
 
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
-const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe";
 
 std::string BatchPath()
 {
@@ -42,6 +40,10 @@ bool MakeSymlink(const std::string &link, const std::string &target)
     if (hostLink.empty() || hostTarget.empty())
         return false;
     WaitAndClose(Start("Z:\\bin\\ln -sfn \"" + hostTarget + "\" \"" + hostLink + "\""), 10000);
+    // A Unix program's process handle may be signalled before it has run:
+    // wait for the link itself.
+    for (int i = 0; i < 100 && Attributes(link) == INVALID_FILE_ATTRIBUTES; i++)
+        Sleep(50);
     return (Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT) && Attributes(link) != INVALID_FILE_ATTRIBUTES;
 }
 

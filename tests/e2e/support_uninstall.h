@@ -11,8 +11,6 @@
 
 namespace e2e {
 
-extern const char kUninstallKey[];   // HKLM, Add/Remove Programs entry
-extern const char kAppPathsKey[];    // HKLM, App Paths entry as the registration names it
 
 // "Uninstall.Vel.Bat" in the temporary directory.
 std::string BatchPath();
