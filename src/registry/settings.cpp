@@ -101,9 +101,15 @@ int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
         return 0;
     DWORD stored = size;
     if (QuerySettingValue(keyName, valueName, buffer, &stored)) {
-        // The stored bytes need not end in a terminator; the caller's text must.
-        buffer[stored < size ? stored : size - 1] = 0;
-        return 1;
+        // The stored bytes need not end in a terminator; the caller's text
+        // must. A text that fills the buffer without one does not fit: cut,
+        // it would name something else, so it is treated as too long.
+        if (stored < size) {
+            buffer[stored] = 0;
+            return 1;
+        }
+        if (buffer[size - 1] == 0)
+            return 1;
     }
     CopyText(buffer, size, defaultText);
     return 0;

@@ -27,8 +27,8 @@ void WriteSettingBinary(const char *keyName, const char *valueName, const void *
 
 // Reads a value into buffer (size bytes). 1 when read; otherwise the default
 // text (cut to fit) is in the buffer and the result is 0. The buffer is
-// always terminated, also when the stored value lacks a terminator or fills
-// the buffer exactly.
+// always terminated: a stored value without a terminator gets one, and one
+// that leaves no room for it counts as too long (the default is used).
 int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
                       const char *defaultText, DWORD size);
 

@@ -5,8 +5,9 @@
 #include <stddef.h>
 
 // 1 when the group name may be put below the Programs folder: not empty, no
-// drive or root, no wildcard, no component of dots (and blanks) alone. Any
-// of these would make the folder steps empty another folder than the group's.
+// drive or root, no wildcard, no component of dots and blanks alone (an
+// empty one included). Any of these would make the folder steps empty
+// another folder than the group's.
 int GroupNameIsFolderSafe(const char *name);
 
 // 1 when the name holds none of the characters that Program Manager reads as

@@ -8,7 +8,8 @@ int GroupNameIsFolderSafe(const char *name)
     if (!name[0] || name[0] == '\\' || name[0] == '/' || strpbrk(name, ":*?"))
         return 0;
     // Windows drops trailing dots and blanks, so "..", "..." and ". " climb
-    // or stay where "." stays: at the Programs folder or above it.
+    // or stay where "." stays, and " " or an empty component names the
+    // folder above it: the Programs folder or one of its parents.
     const char *component = name;
     for (;;) {
         size_t len = strcspn(component, "\\/");
@@ -19,7 +20,7 @@ int GroupNameIsFolderSafe(const char *name)
             else if (component[i] == ' ')
                 blanks++;
         }
-        if (dots > 0 && dots + blanks == len)
+        if (dots + blanks == len)
             return 0;
         if (!component[len])
             return 1;

@@ -115,7 +115,7 @@ TEST_F(ProgramGroup, NameLeavingTheProgramsFolderTouchesNothing)
         WriteBytes(sentinel, "keep");
     }
     const char *names[] = {".", "..", "Vel\\..\\..", "...", "C:\\VelGroupSentinel", "\\VelGroupSentinel",
-                           "..\\..\\..\\..\\..\\..\\..\\VelGroupSentinel", "*", "Vel?"};
+                           "..\\..\\..\\..\\..\\..\\..\\VelGroupSentinel", "*", "Vel?", " ", "Vel\\ "};
     for (const char *name : names) {
         SCOPED_TRACE(name);
         ProgmanRecorder progman;

@@ -94,7 +94,7 @@ TEST(GroupName, FolderAndDdeSafety)
     for (const char *name : {"Vel", "Vel Commander", "Tools\\Vel", "Vel.1", "Vel (old)", "a..b"})
         EXPECT_TRUE(GroupNameIsFolderSafe(name)) << name;
     for (const char *name : {"", ".", "..", "...", "Vel\\..", "..\\x", ". ", "C:\\x", "C:x", "\\x", "/x",
-                             "\\\\server\\x", "V*", "Vel?"})
+                             "\\\\server\\x", "V*", "Vel?", " ", "Vel\\ ", "Vel\\", "Vel\\\\x"})
         EXPECT_FALSE(GroupNameIsFolderSafe(name)) << name;
     EXPECT_TRUE(GroupNameIsDdeSafe("Vel Commander 1.0"));
     for (const char *name : {"a]", "[a", "a(", "a)", "a,b", "\"a\""})

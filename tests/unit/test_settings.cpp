@@ -131,11 +131,13 @@ TEST_F(Settings, ReadStringFallsBackToTheDefaultAndAlwaysTerminates)
     EXPECT_EQ(0, ReadSettingString("", "Group", buffer, "default text", 16));
     EXPECT_STREQ("default text", buffer);
 
-    // Stored without a terminator, exactly filling the buffer and shorter.
+    // Stored without a terminator: filling the buffer exactly it does not
+    // fit (a cut name would name another group); shorter, it is terminated.
     SetRaw(HKEY_CURRENT_USER, "Software\\Vel", "Raw", REG_BINARY, "0123456789abcdef", 16);
     memset(buffer, kCanary, sizeof buffer);
-    EXPECT_EQ(1, ReadSettingString("", "Raw", buffer, "", 16));
-    EXPECT_EQ(15u, strlen(buffer));
+    EXPECT_EQ(0, ReadSettingString("", "Raw", buffer, "default", 16));
+    EXPECT_STREQ("default", buffer);
+    EXPECT_TRUE(CanaryIntact(buffer, 16, sizeof buffer));
     SetRaw(HKEY_CURRENT_USER, "Software\\Vel", "Raw", REG_BINARY, "abc", 3);
     memset(buffer, kCanary, sizeof buffer);
     EXPECT_EQ(1, ReadSettingString("", "Raw", buffer, "", 16));
