@@ -8,7 +8,8 @@ bench_start() {
   local dir
   dir=$(cd "$1" && pwd)
   export WINEPREFIX="$dir/wineprefix" WINEARCH=win32 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe="
+  # ";" separates entries: after "=" a comma would belong to the value.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe="
 
   local fdfile="$dir/xvfb.display"
   rm -f "$fdfile"
@@ -19,12 +20,17 @@ bench_start() {
     [ -s "$fdfile" ] && break
     sleep 0.1
   done
+  if [ ! -s "$fdfile" ]; then
+    echo "bench: Xvfb did not start (see $dir/xvfb.log)" >&2
+    return 1
+  fi
   export DISPLAY=":$(tr -d '\n' <"$fdfile")"
 
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$dir/wineboot.log" 2>&1 </dev/null
-  else
-    wineboot >"$dir/wineboot.log" 2>&1 </dev/null
+  local boot=""
+  [ -f "$WINEPREFIX/system.reg" ] || boot=-i
+  if ! wineboot $boot >"$dir/wineboot.log" 2>&1 </dev/null; then
+    echo "bench: wineboot failed (see $dir/wineboot.log)" >&2
+    return 1
   fi
 }
 

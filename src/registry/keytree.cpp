@@ -26,15 +26,12 @@ static int TreesAreDisjoint(const char *a, const char *b)
     return RegistryPathsDisjoint(upperA, upperB);
 }
 
-int CopyRegistryTree(const char *source, const char *destination)
+// One level of the copy; the children of two disjoint trees are disjoint too.
+static int CopyTreeLevel(const char *source, const char *destination)
 {
     HKEY hive = GetSettingsHive();
     HKEY sourceKey, destinationKey;
 
-    // Copying a tree into itself (or over its own parent) would delete the
-    // source before it is read.
-    if (!TreesAreDisjoint(source, destination))
-        return 0;
     if (RegOpenKeyExA(hive, source, 0, KEY_ALL_ACCESS, &sourceKey) != ERROR_SUCCESS)
         return 0;
     DeleteRegistryTree(destination);
@@ -71,12 +68,21 @@ int CopyRegistryTree(const char *source, const char *destination)
                             &childKey, NULL) != ERROR_SUCCESS)
             break;
         RegCloseKey(childKey);
-        CopyRegistryTree(sourceChild, childPath);
+        CopyTreeLevel(sourceChild, childPath);
     }
 
     RegCloseKey(sourceKey);
     RegCloseKey(destinationKey);
     return 1;
+}
+
+int CopyRegistryTree(const char *source, const char *destination)
+{
+    // Copying a tree into itself (or over its own parent) would delete the
+    // source before it is read.
+    if (!TreesAreDisjoint(source, destination))
+        return 0;
+    return CopyTreeLevel(source, destination);
 }
 
 void DeleteRegistryTree(const char *path)
@@ -121,11 +127,13 @@ int DeleteKeyIfEmpty(HKEY root, const char *path)
     HKEY key;
     if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return 1;   // nothing to delete
+    // Only "no more items" shows there is none: a subkey or value whose name
+    // does not fit the buffer (ERROR_MORE_DATA) is there all the same.
     DWORD size = sizeof buffer;
-    int notEmpty = RegEnumKeyExA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+    int notEmpty = RegEnumKeyExA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS;
     if (!notEmpty) {
         size = sizeof buffer;
-        notEmpty = RegEnumValueA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+        notEmpty = RegEnumValueA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS;
     }
     RegCloseKey(key);
     if (notEmpty)

@@ -6,6 +6,7 @@
 
 static HKEY s_hive = HKEY_CURRENT_USER;
 static char s_hivePrefix[SETTINGS_PATH_SIZE];
+static int s_prefixRefused;   // the last prefix set did not fit: no path is composed
 
 void SetSettingsHive(HKEY hive)
 {
@@ -19,16 +20,23 @@ HKEY GetSettingsHive(void)
 
 void SetHivePrefix(const char *prefix)
 {
-    // A prefix that does not fit would compose paths of another key: keep none.
-    if (!CopyText(s_hivePrefix, sizeof s_hivePrefix, prefix))
+    // A cut prefix, or none in its place, would compose paths of another
+    // key: until a prefix that fits is set, no settings path is composed.
+    s_prefixRefused = !CopyText(s_hivePrefix, sizeof s_hivePrefix, prefix);
+    if (s_prefixRefused)
         s_hivePrefix[0] = 0;
 }
 
 char *ComposeSettingsPath(char *out, const char *keyName)
 {
+    int classes = s_hive == HKEY_CLASSES_ROOT;
+    if (s_prefixRefused && !classes) {
+        out[0] = 0;
+        return NULL;
+    }
     // Below HKEY_CLASSES_ROOT the key name is the whole path.
     if (!ComposeSettingsPathText(out, SETTINGS_PATH_SIZE, s_hivePrefix, keyName,
-                                 s_hive == HKEY_CLASSES_ROOT))
+                                 classes))
         return NULL;
     return out;
 }

@@ -10,6 +10,8 @@
 
 void SetSettingsHive(HKEY hive);
 HKEY GetSettingsHive(void);
+// A prefix of 80 bytes or more is refused: until one that fits is set, no
+// settings path is composed (outside HKEY_CLASSES_ROOT) and nothing is touched.
 void SetHivePrefix(const char *prefix);
 
 // Composes the registry path of a settings key below the current hive into

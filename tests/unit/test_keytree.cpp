@@ -168,6 +168,13 @@ TEST_F(KeyTree, DeleteKeyIfEmpty)
     EXPECT_FALSE(KeyExists(CR, path));
     EXPECT_TRUE(KeyExists(CR, "Directory\\shellex"));
 
+    // A value whose name does not fit the test's buffer is a value all the same.
+    std::string longName(600, 'v');
+    SetString(CR, path, longName.c_str(), "handler");
+    EXPECT_EQ(0, DeleteKeyIfEmpty(CR, path));
+    EXPECT_EQ("handler", GetString(CR, path, longName.c_str()));
+    RegDeleteKeyA(CR, path);
+
     // Directly below the root: never deleted, empty or not.
     CreateKey(CR, "TopLevel");
     EXPECT_EQ(0, DeleteKeyIfEmpty(CR, "TopLevel"));

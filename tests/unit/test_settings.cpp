@@ -196,3 +196,20 @@ TEST_F(Settings, OperationsNoModeCalls)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Vel\\Panel"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Vel"));
 }
+
+TEST_F(Settings, APrefixThatDoesNotFitComposesNoPathUntilOneFits)
+{
+    SetSettingsHive(HKEY_USERS);
+    std::string tooLong = "S-1-5-21-" + std::string(71, '7');   // 80 characters
+    SetHivePrefix(tooLong.c_str());
+    char out[SETTINGS_PATH_SIZE];
+    EXPECT_EQ(nullptr, ComposeSettingsPath(out, "XLat"));
+    WriteSettingDword("XLat", "Flags", 1);
+    EXPECT_EQ(0u, CountSubkeys(HKEY_USERS, ""));   // neither a cut prefix nor none
+    EXPECT_EQ(0, SettingExists("", NULL));
+
+    SetHivePrefix(".DEFAULT");
+    WriteSettingDword("XLat", "Flags", 1);
+    EXPECT_EQ(1, SettingExists("XLat", "Flags"));
+    EXPECT_TRUE(KeyExists(HKEY_USERS, ".DEFAULT\\Software\\Vel\\XLat"));
+}
