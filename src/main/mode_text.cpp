@@ -13,3 +13,15 @@ RunMode ChooseMode(const char *commandLine)
         return MODE_ARC;
     return MODE_UNINSTALL;
 }
+
+const char *CommandLineAfterProgramName(const char *processCommandLine)
+{
+    const unsigned char *p = (const unsigned char *)processCommandLine;
+    int quoted = 0;
+    for (; *p && (quoted || *p > ' '); p++)
+        if (*p == '"')
+            quoted = !quoted;
+    while (*p && *p <= ' ')
+        p++;
+    return (const char *)p;
+}

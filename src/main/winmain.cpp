@@ -6,8 +6,11 @@
 #include "archives.h"
 #include "uninstall.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // The start-up code's own text treats bytes from 128 up as blanks, which
+    // cuts an unquoted program path with a non-ASCII letter in two.
+    const char *commandLine = CommandLineAfterProgramName(GetCommandLineA());
     QueryPlatformVersion();
     g_instance = instance;
 

@@ -87,6 +87,20 @@ TEST_F(Dispatch, WaitPausesAboutOneSecondAfterQuotedPathAndBlanks)
     EXPECT_GE(elapsed, 950u);
 }
 
+TEST_F(Dispatch, UnquotedPathWithNonAsciiLetterKeepsItsMode)
+{
+    // A letter from 128 up is part of the path, not a separator before the mode word.
+    const std::string dir = "C:\\V\xE9lDispatch";
+    RemoveTree(dir);
+    std::string exe = InstallProductAt(dir);
+    DWORD elapsed = 0;
+    EXPECT_EQ(0u, RunQuietly(exe + " wait", &elapsed));
+    EXPECT_GE(elapsed, 950u);
+    EXPECT_EQ(0u, RunQuietly(exe + " register Main Tools"));
+    EXPECT_EQ("Main Tools", GetString(HKEY_CURRENT_USER, "Software\\Vel", "Group"));
+    RemoveTree(dir);
+}
+
 TEST_F(Dispatch, WarningShowsFinalMessageWithProgramPath)
 {
     for (const char *word : {"Warning", "WARNING", "warning"}) {

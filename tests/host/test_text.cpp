@@ -149,3 +149,21 @@ TEST(SettingsPath, AppendPathSeparator)
     EXPECT_STREQ("ab/", full.text());
     EXPECT_TRUE(full.intact());
 }
+
+TEST(Mode, CommandLineAfterTheProgramName)
+{
+    struct Row { const char *line; const char *rest; };
+    const Row rows[] = {
+        {"\"C:\\Program Files\\Vel\\VelUninstall.exe\"   wait", "wait"},
+        {"C:\\VEL\\VelUninstall.exe register Main Tools ", "register Main Tools "},
+        {"C:\\V\xE9l\\VelUninstall.exe wait", "wait"},            // a letter from 128 up
+        {"C:\\\xC2\xE5\xEB\\VelUninstall.exe\tregister\tX", "register\tX"},
+        {"\"C:\\V\xE9l 1\\VelUninstall.exe\" Warning", "Warning"},
+        {"C:\\VEL\\VelUninstall.exe", ""},
+        {"C:\\VEL\\VelUninstall.exe \x01\x1F arc", "arc"},
+        {"\"C:\\unterminated quote wait", ""},
+        {"", ""},
+    };
+    for (const Row &row : rows)
+        EXPECT_STREQ(row.rest, CommandLineAfterProgramName(row.line)) << row.line;
+}
