@@ -78,6 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         abort();
     if (RegistryPathsDisjoint(first, first))
         abort();
-    ChooseMode(first);
+    const char *rest = CommandLineAfterProgramName(first);
+    if (rest < first || rest > first + strlen(first))
+        abort();
+    ChooseMode(rest);
     return 0;
 }
