@@ -177,33 +177,36 @@ TEST_F(Uninstall, UndeletableProgramFileEndsWithFinalMessage)
 
 TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
 {
-    std::string dir = "C:\\VelBatch";
-    std::string exe = dir + "\\VelUninstall.exe";
     std::string batch = BatchPath();
     // A missing interpreter leaves the batch file in place to be read.
     ScopedVariable noInterpreter("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
-    std::string block = "del \"" + exe + "\"\r\nrd \"" + dir + "\"\r\nif not exist \"" + exe + "\" goto done\r\n";
-    std::string tail = ":done\r\nif exist \"" + exe + "\" \"" + exe + "\" Warning\r\ndel \"" + batch + "\"";
-    struct Row { const char *version; std::string firstLine; } rows[] = {
-        {"", "\"" + exe + "\" wait\r\n"},
-        {"win98", "start /wait \"" + exe + " wait\"\r\n"},
+    // The interpreter reads the file in the OEM code page and expands '%':
+    // "\xE9" (ANSI) is written as "\x82" (OEM) and every '%' doubled.
+    struct Row { const char *version; std::string dir; std::string written; } rows[] = {
+        {"", "C:\\VelBatch", "C:\\VelBatch"},
+        {"win98", "C:\\VelBatch", "C:\\VelBatch"},
+        {"", "C:\\V\xE9l 100%", "C:\\V\x82l 100%%"},
     };
     for (const Row &row : rows) {
-        SCOPED_TRACE(row.version);
+        SCOPED_TRACE(std::string(row.version) + " " + row.dir);
         SetWindowsVersion(row.version);
-        InstallSample(dir);
+        std::string exe = InstallSample(row.dir);
+        std::string written = row.written + "\\VelUninstall.exe";
         // An older, longer batch file is overwritten, not written over in part.
         WriteBytes(batch, std::string(20000, 'x'));
 
         EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
 
-        std::string expected = row.firstLine;
+        std::string expected = *row.version ? "start /wait \"" + written + " wait\"\r\n"
+                                            : "\"" + written + "\" wait\r\n";
         for (int i = 0; i < 5; i++)
-            expected += block;
-        expected += tail;
+            expected += "del \"" + written + "\"\r\nrd \"" + row.written + "\"\r\nif not exist \""
+                        + written + "\" goto done\r\n";
+        expected += ":done\r\nif exist \"" + written + "\" \"" + written + "\" Warning\r\ndel \"" + batch + "\"";
         EXPECT_EQ(expected, ReadBytes(batch));
         EXPECT_TRUE(Exists(exe)) << "nothing ran the batch file";
         DeleteFileA(batch.c_str());
+        RemoveTree(row.dir);
     }
 }
 
