@@ -226,8 +226,15 @@ void RegisterFixture::TearDown()
     CleanRegistry();
     SetWindowsVersion("");
     SetEnvironmentVariableA("PATHEXT", hadPathExt_ ? savedPathExt_.c_str() : NULL);
-    if (savedLocale_ != "<missing>")
+    if (savedLocale_ != "<missing>") {
         SetString(HKEY_CURRENT_USER, kInternational, "Locale", savedLocale_);
+    } else {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternational, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "Locale");
+            RegCloseKey(key);
+        }
+    }
     for (const std::string &dir : dirs_)
         RemoveTree(dir);
 }
