@@ -25,11 +25,10 @@ int AssociateArchives(void)
 {
     char modulePath[PATH_SIZE];
     char command[PATH_SIZE];
-    DWORD length = GetModuleFileNameA(NULL, modulePath, sizeof modulePath);
     // Without the whole module path, or without room for the whole command,
     // no open command is written: a cut one would start some other program.
     // The extensions and type keys are written all the same.
-    int haveCommand = length > 0 && length < sizeof modulePath
+    int haveCommand = GetModulePath(modulePath)
         && ComposeOpenCommand(command, sizeof command, modulePath);
 
     // Below HKEY_CLASSES_ROOT the settings layer takes key names as whole paths.

@@ -18,18 +18,6 @@ static const char kDisplayName[] = "VEL file manager";
 static const char kFtpHostsKey[] = "Plugins\\FTP\\Hosts";
 static const char kFtpHostKey[] = "Plugins\\FTP\\Hosts\\ftp://ftp.vel-manager.org/pub/vel/";
 
-// The full path of this program's file into path (PATH_SIZE); 0 when it
-// cannot be had whole (a cut path would name another file).
-static int GetModulePath(char *path)
-{
-    DWORD len = GetModuleFileNameA(NULL, path, PATH_SIZE);
-    if (len == 0 || len >= PATH_SIZE) {
-        path[0] = 0;
-        return 0;
-    }
-    return 1;
-}
-
 static HKEY CreateMachineKey(const char *path)
 {
     HKEY key;
@@ -92,9 +80,8 @@ void CreateLauncherBatch(void)
     if (!GetModulePath(modulePath) || !FindLastBackslash(modulePath))
         return;
 
-    OSVERSIONINFOA version;
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS)
+    // The launcher is for Windows 95/98/Me only.
+    if (g_versionInfo.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS)
         return;
 
     // Every path and the line are composed first: a step whose path would be

@@ -23,6 +23,10 @@ extern OSVERSIONINFOA g_versionInfo;
 
 void QueryPlatformVersion(void);
 
+// The full path of this program's file into path (PATH_SIZE bytes). 1 when
+// it was had whole; otherwise path is "" and 0: a cut path names another file.
+int GetModulePath(char *path);
+
 // Text of string resource id in the next of five 200-character slots; valid
 // through the next four calls. A missing string gives the empty text.
 const char *LoadMessageText(UINT id);

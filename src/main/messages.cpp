@@ -15,6 +15,17 @@ void QueryPlatformVersion(void)
     GetVersionExA(&g_versionInfo);
 }
 
+int GetModulePath(char *path)
+{
+    DWORD len = GetModuleFileNameA(NULL, path, PATH_SIZE);
+    if (len == 0 || len >= PATH_SIZE) {
+        path[0] = 0;
+        return 0;
+    }
+    path[len] = 0;
+    return 1;
+}
+
 const char *LoadMessageText(UINT id)
 {
     // The first call of a run uses slot 1: the index advances before use.
@@ -29,10 +40,7 @@ const char *LoadMessageText(UINT id)
 void ShowFinalMessage(void)
 {
     char path[PATH_SIZE];
-    DWORD len = GetModuleFileNameA(NULL, path, sizeof path);
-    if (len == 0 || len >= sizeof path)
-        path[0] = 0;   // a cut path would name another file: show none
-    path[sizeof path - 1] = 0;
+    GetModulePath(path);   // a cut path would name another file: none is shown
 
     // Text 201, a line break, then text 202 with the path. 199 + 1 + 199 + 259
     // characters and the terminator fit.

@@ -154,10 +154,8 @@ int RunDeletionPasses(FILE *list, const char *directoryPrefix)
 void RunUninstall(void)
 {
     char modulePath[PATH_SIZE];
-    DWORD len = GetModuleFileNameA(NULL, modulePath, sizeof modulePath);
-    if (len == 0 || len >= sizeof modulePath)
+    if (!GetModulePath(modulePath))
         return;   // a cut path would name another file and another directory
-    modulePath[len] = 0;
 
     char directoryPrefix[PATH_SIZE];
     CopyText(directoryPrefix, sizeof directoryPrefix, modulePath);

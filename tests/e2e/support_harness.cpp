@@ -7,12 +7,24 @@ namespace e2e {
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
 const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe";
 
+// A file of the build tree, as Wine's Z: drive shows it.
+static std::string WindowsPathOf(const std::string &unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 std::string BuiltProduct()
 {
-    std::string path = "Z:";
-    for (const char *p = VEL_PRODUCT_EXE; *p; p++)
-        path += *p == '/' ? '\\' : *p;
-    return path;
+    return WindowsPathOf(VEL_PRODUCT_EXE);
+}
+
+std::string StandIn(const std::string &name)
+{
+    return WindowsPathOf(std::string(VEL_TEST_DIR) + "/standin_" + name + ".exe");
 }
 
 void MakeDirs(const std::string &path)

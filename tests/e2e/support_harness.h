@@ -18,6 +18,9 @@ extern const char kAppPathsKey[];    // App Paths entry, as the registration nam
 
 // The freshly built product, as a Windows path.
 std::string BuiltProduct();
+// A small program built from tests/e2e/standin_<name>.cpp, for tests to put
+// where the product expects another program.
+std::string StandIn(const std::string &name);
 
 // Copies the product to dir\VelUninstall.exe (creating dir and its parents);
 // returns the program's path.

@@ -333,13 +333,4 @@ void RegisterFixture::ExpectNoRegistration()
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
 }
 
-std::string StandInVel()
-{
-    std::string path = std::string("Z:") + VEL_TEST_DIR + "/standin_vel.exe";
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 }  // namespace e2e

@@ -70,9 +70,6 @@ private:
     bool denied_ = false;
 };
 
-// The stand-in for "Vel.exe" (records each run in "ran.txt" beside itself).
-std::string StandInVel();
-
 }  // namespace e2e
 
 #endif

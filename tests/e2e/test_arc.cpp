@@ -101,14 +101,6 @@ std::vector<std::string> RecordedArguments(const std::string &velExe)
     return arguments;
 }
 
-std::string StandInProgram()
-{
-    std::string path = "Z:";
-    for (const char *p = VEL_RECORD_ARGS_EXE; *p; p++)
-        path += *p == '/' ? '\\' : *p;
-    return path;
-}
-
 }  // namespace
 
 TEST_F(Arc, WritesTheNineRowsQuotingOnlyAProgramPathWithBlanks)
@@ -243,7 +235,7 @@ TEST_F(Arc, ShellOpensArchivesWithVelAndTheFileAsItsOneArgument)
         SCOPED_TRACE(dir);
         std::string exe = InstallProductAt(dir);
         std::string vel = std::string(dir) + "\\Vel.exe";
-        ASSERT_TRUE(CopyFileA(StandInProgram().c_str(), vel.c_str(), FALSE)) << vel;
+        ASSERT_TRUE(CopyFileA(StandIn("args").c_str(), vel.c_str(), FALSE)) << vel;
         RunArc(exe);
 
         for (const std::string &file : {rar, spaced}) {

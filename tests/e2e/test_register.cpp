@@ -152,7 +152,7 @@ TEST_F(Register, LauncherOnWindows98QuotesOnlyAPathThatNeedsIt)
 
         // The command interpreter runs the launcher, which starts the file
         // manager with the arguments.
-        ASSERT_TRUE(CopyFileA(StandInVel().c_str(), (dir + "\\Vel.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(StandIn("vel").c_str(), (dir + "\\Vel.exe").c_str(), FALSE));
         std::string bat = "\"" + dir + "\\Vel.bat\"";
         HANDLE cmd = Start("cmd.exe /c \"" + bat + " one two\"");
         ASSERT_NE(nullptr, cmd);
@@ -181,7 +181,7 @@ TEST_F(Register, SystemListsTheProductAndStartsVelByName)
 {
     std::string dir = kProgramFiles;
     std::string exe = Install(dir);
-    ASSERT_TRUE(CopyFileA(StandInVel().c_str(), (dir + "\\Vel.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(StandIn("vel").c_str(), (dir + "\\Vel.exe").c_str(), FALSE));
     EXPECT_EQ(std::string::npos, CaptureOutput("uninstaller.exe --list").find("VEL manager"));
     RunRegister(exe, " register Main");
 
