@@ -1,6 +1,7 @@
 // The archive open command composed from a module path, natively under the
 // sanitizers: the shape of the command and its refusal when it cannot fit.
 #include "archives.h"
+#include "guarded.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
@@ -10,18 +11,16 @@
 namespace {
 
 const size_t kPathSize = 260;
-const unsigned char kCanary = 0xBD;
 
 // Runs ComposeOpenCommand into a buffer of size bytes followed by canary
 // bytes that must survive; returns the result and the text.
 int Compose(const std::string &modulePath, size_t size, std::string *text)
 {
-    std::vector<char> buffer(size + 16, (char)kCanary);
-    int fit = ComposeOpenCommand(buffer.data(), size, modulePath.c_str());
-    for (size_t i = size; i < buffer.size(); i++)
-        EXPECT_EQ(kCanary, (unsigned char)buffer[i]) << "byte " << i << " past the buffer written";
+    Guarded buffer(size);
+    int fit = ComposeOpenCommand(buffer.text(), size, modulePath.c_str());
+    EXPECT_TRUE(buffer.intact()) << "written past the buffer";
     if (size > 0)
-        *text = std::string(buffer.data(), strnlen(buffer.data(), size));
+        *text = std::string(buffer.text(), strnlen(buffer.text(), size));
     return fit;
 }
 

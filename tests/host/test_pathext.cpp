@@ -1,5 +1,6 @@
 // The executable mask merge and the list splitter, natively under the sanitizers.
 #include "pathext.h"
+#include "guarded.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
@@ -8,32 +9,19 @@
 
 namespace {
 
-const char kCanary = (char)0xBD;
 const char kInitial[] = "*.exe,*.com,*.bat,%PATHEXT%";
 const char kNt[] = "*.exe,*.com,*.bat,%PATHEXT%,*.cmd";
 
 // A mask buffer of the given size with canaries behind it.
-struct Mask {
-    std::vector<char> bytes;
-    size_t size;
-    Mask(const std::string &text, size_t size_ = EXECUTABLE_MASK_SIZE) : bytes(size_ + 16, kCanary), size(size_)
-    {
-        memcpy(bytes.data(), text.c_str(), text.size() + 1);
-    }
+struct Mask : Guarded {
+    Mask(const std::string &text, size_t size_ = EXECUTABLE_MASK_SIZE) : Guarded(size_, text) {}
     std::string Merge(const char *pathExt)
     {
         std::vector<char> value;
         if (pathExt)
             value.assign(pathExt, pathExt + strlen(pathExt) + 1);
-        EXPECT_EQ(bytes.data(), MergeExtensionList(bytes.data(), size, pathExt ? value.data() : nullptr));
-        return bytes.data();
-    }
-    bool CanaryIntact() const
-    {
-        for (size_t i = size; i < bytes.size(); i++)
-            if (bytes[i] != kCanary)
-                return false;
-        return true;
+        EXPECT_EQ(text(), MergeExtensionList(text(), size, pathExt ? value.data() : nullptr));
+        return text();
     }
 };
 
@@ -41,11 +29,10 @@ struct Mask {
 std::vector<std::string> Split(const char *text, int separator, size_t itemSize = LIST_ITEM_SIZE)
 {
     std::vector<std::string> items;
-    std::vector<char> item(itemSize + 16, kCanary);
-    for (const char *p = text; (p = NextListItem(p, item.data(), itemSize, separator)) != nullptr;) {
-        items.push_back(item.data());
-        for (size_t i = itemSize; i < item.size(); i++)
-            EXPECT_EQ(kCanary, item[i]) << "item buffer overrun at " << i;
+    Guarded item(itemSize);
+    for (const char *p = text; (p = NextListItem(p, item.text(), itemSize, separator)) != nullptr;) {
+        items.push_back(item.text());
+        EXPECT_TRUE(item.intact()) << "item buffer overrun";
     }
     return items;
 }
@@ -84,7 +71,7 @@ TEST(MergeExtensionList, GivesTheDocumentedMaskForEachPathExt)
         SCOPED_TRACE(row.pathExt ? row.pathExt : "(not set)");
         Mask mask(row.start);
         EXPECT_EQ(row.expected, mask.Merge(row.pathExt));
-        EXPECT_TRUE(mask.CanaryIntact());
+        EXPECT_TRUE(mask.intact());
     }
 }
 
@@ -92,7 +79,7 @@ TEST(MergeExtensionList, LowerCasesThePathExtBufferInPlace)
 {
     char value[] = ".PY;.Rb;.\xC4Z";
     Mask mask(kNt);
-    MergeExtensionList(mask.bytes.data(), mask.size, value);
+    MergeExtensionList(mask.text(), mask.size, value);
     EXPECT_STREQ(".py;.rb;.\xC4z", value);
 }
 
@@ -104,7 +91,7 @@ TEST(MergeExtensionList, SkipsItemsLongerThanThirtyCharacters)
     Mask mask(kNt);
     std::string value = thirtyOne + ";" + thirty + ";" + over + ";.py;" + thirtyOne;
     EXPECT_EQ(std::string(kNt) + ",*" + thirty + ",*.py", mask.Merge(value.c_str()));
-    EXPECT_TRUE(mask.CanaryIntact());
+    EXPECT_TRUE(mask.intact());
 }
 
 TEST(MergeExtensionList, StopsBeforeOverflowingTheMaskAndLeavesNoTrailingComma)
@@ -126,7 +113,7 @@ TEST(MergeExtensionList, StopsBeforeOverflowingTheMaskAndLeavesNoTrailingComma)
         SCOPED_TRACE(row.size);
         Mask mask(start, row.size);
         EXPECT_EQ(row.expected, mask.Merge(".PY;.RB"));
-        EXPECT_TRUE(mask.CanaryIntact());
+        EXPECT_TRUE(mask.intact());
     }
 }
 
@@ -137,7 +124,7 @@ TEST(MergeExtensionList, FillsAFullSizeMaskWithoutWritingPastIt)
         value += ".x" + std::to_string(i) + ";";
     Mask mask(kNt);
     std::string merged = mask.Merge(value.c_str());
-    EXPECT_TRUE(mask.CanaryIntact());
+    EXPECT_TRUE(mask.intact());
     EXPECT_LT(merged.size(), (size_t)EXECUTABLE_MASK_SIZE);
     EXPECT_GT(merged.size(), (size_t)EXECUTABLE_MASK_SIZE - 8) << "stopped long before the end";
     EXPECT_NE(',', merged.back());

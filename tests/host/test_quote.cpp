@@ -1,31 +1,12 @@
 // The quoting rule for paths put into command lines, natively under the sanitizers.
 #include "quote.h"
+#include "guarded.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
 
 namespace {
-
-const char kCanary = (char)0xBD;
-
-// Runs op on text in a buffer of exactly size bytes followed by canaries.
-struct Buffer {
-    char bytes[300 + 16];
-    size_t size;
-    Buffer(const std::string &text, size_t size_) : size(size_)
-    {
-        memset(bytes, kCanary, sizeof bytes);
-        memcpy(bytes, text.c_str(), text.size() + 1);
-    }
-    bool CanaryIntact() const
-    {
-        for (size_t i = size; i < size + 16; i++)
-            if (bytes[i] != kCanary)
-                return false;
-        return true;
-    }
-};
 
 struct Row {
     const char *in;
@@ -53,10 +34,10 @@ TEST(QuoteIfNeeded, QuotesOnlyForLeadingDashOrCaretAndBlankAmpersandPlusComma)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.in);
-        Buffer buffer(row.in, 260);
-        EXPECT_EQ(buffer.bytes, QuoteIfNeeded(buffer.bytes, buffer.size));
-        EXPECT_STREQ(row.out, buffer.bytes);
-        EXPECT_TRUE(buffer.CanaryIntact());
+        Guarded buffer(260, row.in);
+        EXPECT_EQ(buffer.text(), QuoteIfNeeded(buffer.text(), buffer.size));
+        EXPECT_STREQ(row.out, buffer.text());
+        EXPECT_TRUE(buffer.intact());
     }
 }
 
@@ -73,10 +54,10 @@ TEST(AddQuotes, AddsOnlyTheMissingQuotes)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.in);
-        Buffer buffer(row.in, 64);
-        EXPECT_EQ(buffer.bytes, AddQuotes(buffer.bytes, buffer.size));
-        EXPECT_STREQ(row.out, buffer.bytes);
-        EXPECT_TRUE(buffer.CanaryIntact());
+        Guarded buffer(64, row.in);
+        EXPECT_EQ(buffer.text(), AddQuotes(buffer.text(), buffer.size));
+        EXPECT_STREQ(row.out, buffer.text());
+        EXPECT_TRUE(buffer.intact());
     }
 }
 
@@ -91,25 +72,25 @@ TEST(AddQuotes, RefusesWhenTheQuotesDoNotFitAndLeavesTextAlone)
     } rows[] = {{need - 1, false}, {need, true}, {need + 1, true}};
     for (const SizeRow &row : rows) {
         SCOPED_TRACE(row.size);
-        Buffer buffer(path, row.size);
-        char *result = QuoteIfNeeded(buffer.bytes, buffer.size);
+        Guarded buffer(row.size, path);
+        char *result = QuoteIfNeeded(buffer.text(), buffer.size);
         if (row.fits) {
-            EXPECT_EQ(buffer.bytes, result);
-            EXPECT_EQ("\"" + path + "\"", std::string(buffer.bytes));
+            EXPECT_EQ(buffer.text(), result);
+            EXPECT_EQ("\"" + path + "\"", std::string(buffer.text()));
         } else {
             EXPECT_EQ(nullptr, result);
-            EXPECT_EQ(path, std::string(buffer.bytes));
+            EXPECT_EQ(path, std::string(buffer.text()));
         }
-        EXPECT_TRUE(buffer.CanaryIntact());
+        EXPECT_TRUE(buffer.intact());
     }
     // One missing quote needs one byte more than the text.
     const std::string open = "\"" + path;
     for (size_t size : {open.size() + 1, open.size() + 2}) {
         SCOPED_TRACE(size);
-        Buffer buffer(open, size);
-        char *result = AddQuotes(buffer.bytes, buffer.size);
-        EXPECT_EQ(size == open.size() + 2 ? buffer.bytes : nullptr, result);
-        EXPECT_EQ(size == open.size() + 2 ? open + "\"" : open, std::string(buffer.bytes));
-        EXPECT_TRUE(buffer.CanaryIntact());
+        Guarded buffer(size, open);
+        char *result = AddQuotes(buffer.text(), buffer.size);
+        EXPECT_EQ(size == open.size() + 2 ? buffer.text() : nullptr, result);
+        EXPECT_EQ(size == open.size() + 2 ? open + "\"" : open, std::string(buffer.text()));
+        EXPECT_TRUE(buffer.intact());
     }
 }

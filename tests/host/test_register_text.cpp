@@ -1,5 +1,6 @@
 // Text steps of the registration, natively under the sanitizers.
 #include "register_text.h"
+#include "guarded.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
@@ -7,22 +8,6 @@
 #include <vector>
 
 namespace {
-
-const char kCanary = (char)0xBD;
-
-struct Out {
-    std::vector<char> bytes;
-    size_t size;
-    explicit Out(size_t size_) : bytes(size_ + 16, kCanary), size(size_) {}
-    char *data() { return bytes.data(); }
-    bool CanaryIntact() const
-    {
-        for (size_t i = size; i < bytes.size(); i++)
-            if (bytes[i] != kCanary)
-                return false;
-        return true;
-    }
-};
 
 }  // namespace
 
@@ -71,19 +56,19 @@ TEST(ProgramPaths, RefuseAPathThatWouldBeCut)
     const std::string expected = dir + "\\$UseBat.$$$";
     for (size_t size : {expected.size(), expected.size() + 1, expected.size() + 2}) {
         SCOPED_TRACE(size);
-        Out out(size);
-        int fit = ComposeProgramFilePath(out.data(), out.size, module.c_str(), "$UseBat.$$$");
+        Guarded out(size);
+        int fit = ComposeProgramFilePath(out.text(), out.size, module.c_str(), "$UseBat.$$$");
         EXPECT_EQ(size > expected.size(), fit != 0);
-        EXPECT_EQ(fit ? expected : "", std::string(out.data()));
-        EXPECT_TRUE(out.CanaryIntact());
+        EXPECT_EQ(fit ? expected : "", std::string(out.text()));
+        EXPECT_TRUE(out.intact());
     }
     for (size_t size : {dir.size(), dir.size() + 1, dir.size() + 2}) {
         SCOPED_TRACE(size);
-        Out out(size);
-        int fit = ComposeProgramDirectory(out.data(), out.size, module.c_str());
+        Guarded out(size);
+        int fit = ComposeProgramDirectory(out.text(), out.size, module.c_str());
         EXPECT_EQ(size > dir.size(), fit != 0);
-        EXPECT_EQ(fit ? dir : "", std::string(out.data()));
-        EXPECT_TRUE(out.CanaryIntact());
+        EXPECT_EQ(fit ? dir : "", std::string(out.text()));
+        EXPECT_TRUE(out.intact());
     }
 }
 
@@ -99,10 +84,10 @@ TEST(LauncherLine, IsThePathTheNineParametersAndCrLf)
     const std::string line = path + " %1 %2 %3 %4 %5 %6 %7 %8 %9\r\n";
     for (size_t size : {line.size(), line.size() + 1, line.size() + 2}) {
         SCOPED_TRACE(size);
-        Out buffer(size);
-        int fit = FormatLauncherLine(buffer.data(), buffer.size, path.c_str());
+        Guarded buffer(size);
+        int fit = FormatLauncherLine(buffer.text(), buffer.size, path.c_str());
         EXPECT_EQ(size > line.size(), fit != 0);
-        EXPECT_EQ(fit ? line : "", std::string(buffer.data()));
-        EXPECT_TRUE(buffer.CanaryIntact());
+        EXPECT_EQ(fit ? line : "", std::string(buffer.text()));
+        EXPECT_TRUE(buffer.intact());
     }
 }

@@ -7,23 +7,7 @@
 #include "mode.h"
 #include "settings_path.h"
 #include "text.h"
-
-static const unsigned char kCanary = 0xBD;
-
-// A buffer of `size` usable bytes followed by canary bytes.
-struct Guarded {
-    explicit Guarded(size_t usable) : size(usable) { memset(bytes, kCanary, sizeof bytes); }
-    char *text() { return (char *)bytes; }
-    bool intact() const
-    {
-        for (size_t i = size; i < sizeof bytes; i++)
-            if (bytes[i] != kCanary)
-                return false;
-        return true;
-    }
-    size_t size;
-    unsigned char bytes[600];
-};
+#include "guarded.h"
 
 TEST(Text, CopyAppendAndFormatReportCutsAndStayInside)
 {

@@ -2,6 +2,7 @@
 #include "listentry.h"
 #include "groupname.h"
 #include "batch.h"
+#include "guarded.h"
 
 #include <gtest/gtest.h>
 #include <stdio.h>
@@ -11,26 +12,16 @@
 
 namespace {
 
-const unsigned char kCanary = 0xBD;
-
-bool CanaryIntact(const std::vector<char> &buffer, size_t from)
-{
-    for (size_t i = from; i < buffer.size(); i++)
-        if ((unsigned char)buffer[i] != kCanary)
-            return false;
-    return true;
-}
-
 // Every line of text as ReadListLine gives it, "<skipped>" for a refused one.
 std::vector<std::string> Lines(const std::string &text, size_t size)
 {
     FILE *file = fmemopen((void *)text.data(), text.size(), "rb");
     std::vector<std::string> lines;
-    std::vector<char> line(size + 8, (char)kCanary);
+    Guarded line(size);
     int result;
-    while ((result = ReadListLine(file, line.data(), size)) != LIST_END) {
-        lines.push_back(result == LIST_LINE_READ ? std::string(line.data()) : "<skipped>");
-        EXPECT_TRUE(CanaryIntact(line, size)) << "written past the line buffer";
+    while ((result = ReadListLine(file, line.text(), size)) != LIST_END) {
+        lines.push_back(result == LIST_LINE_READ ? std::string(line.text()) : "<skipped>");
+        EXPECT_TRUE(line.intact()) << "written past the line buffer";
     }
     fclose(file);
     return lines;
@@ -106,11 +97,11 @@ TEST(ComposeDeleteGroupCommand, FitsExactlyOrRefuses)
     // "[DeleteGroup(Main)]" is 19 characters: sizes 19, 20 and 21.
     for (size_t size : {19u, 20u, 21u}) {
         SCOPED_TRACE(size);
-        std::vector<char> out(size + 8, (char)kCanary);
-        int fit = ComposeDeleteGroupCommand(out.data(), size, "Main");
+        Guarded out(size);
+        int fit = ComposeDeleteGroupCommand(out.text(), size, "Main");
         EXPECT_EQ(size >= 20, fit != 0);
-        EXPECT_STREQ(size >= 20 ? "[DeleteGroup(Main)]" : "", out.data());
-        EXPECT_TRUE(CanaryIntact(out, size));
+        EXPECT_STREQ(size >= 20 ? "[DeleteGroup(Main)]" : "", out.text());
+        EXPECT_TRUE(out.intact());
     }
 }
 
@@ -119,11 +110,11 @@ TEST(DoublePercent, DoublesEveryPercentAndRefusesWhatDoesNotFit)
     // "a%b%" doubles to "a%%b%%": 6 characters, so it needs 7 bytes.
     for (size_t size : {6u, 7u, 8u}) {
         SCOPED_TRACE(size);
-        std::vector<char> out(size + 8, (char)kCanary);
-        int fit = DoublePercent(out.data(), size, "a%b%");
+        Guarded out(size);
+        int fit = DoublePercent(out.text(), size, "a%b%");
         EXPECT_EQ(size >= 7, fit != 0);
-        EXPECT_STREQ(size >= 7 ? "a%%b%%" : "", out.data());
-        EXPECT_TRUE(CanaryIntact(out, size));
+        EXPECT_STREQ(size >= 7 ? "a%%b%%" : "", out.text());
+        EXPECT_TRUE(out.intact());
     }
     char out[4];
     EXPECT_TRUE(DoublePercent(out, sizeof out, ""));
@@ -144,32 +135,32 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.platform);
         std::string expected = row.first + rest;
-        std::vector<char> out(BATCH_TEXT_SIZE, (char)kCanary);
-        ASSERT_TRUE(ComposeBatchText(out.data(), out.size(), row.platform, module, dir, batch));
-        EXPECT_EQ(expected, std::string(out.data()));
+        Guarded out(BATCH_TEXT_SIZE);
+        ASSERT_TRUE(ComposeBatchText(out.text(), out.size, row.platform, module, dir, batch));
+        EXPECT_EQ(expected, std::string(out.text()));
         int lines = 1;
         for (char c : expected)
             lines += c == '\n';
         EXPECT_EQ(19, lines);
         // Exactly the room it needs, one byte less, one more.
         for (size_t size : {expected.size(), expected.size() + 1, expected.size() + 2}) {
-            std::vector<char> small(size + 8, (char)kCanary);
-            int fit = ComposeBatchText(small.data(), size, row.platform, module, dir, batch);
+            Guarded small(size);
+            int fit = ComposeBatchText(small.text(), size, row.platform, module, dir, batch);
             EXPECT_EQ(size > expected.size(), fit != 0) << size;
-            EXPECT_EQ(fit ? expected : "", std::string(small.data()));
-            EXPECT_TRUE(CanaryIntact(small, size)) << size;
+            EXPECT_EQ(fit ? expected : "", std::string(small.text()));
+            EXPECT_TRUE(small.intact()) << size;
         }
     }
 }
 
 TEST(ComposeBatchText, RefusesWildcardsAndOverlongPaths)
 {
-    std::vector<char> out(BATCH_TEXT_SIZE, (char)kCanary);
-    EXPECT_FALSE(ComposeBatchText(out.data(), out.size(), 2, "C:\\V?l\\x.exe", "C:\\V?l", "C:\\t.bat"));
-    EXPECT_STREQ("", out.data());
-    EXPECT_FALSE(ComposeBatchText(out.data(), out.size(), 2, "C:\\V*\\x.exe", "C:\\V", "C:\\t.bat"));
+    Guarded out(BATCH_TEXT_SIZE);
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, "C:\\V?l\\x.exe", "C:\\V?l", "C:\\t.bat"));
+    EXPECT_STREQ("", out.text());
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, "C:\\V*\\x.exe", "C:\\V", "C:\\t.bat"));
     std::string longest(259, '%'), tooLong(260, 'a');
-    EXPECT_TRUE(ComposeBatchText(out.data(), out.size(), 1, longest.c_str(), longest.c_str(), longest.c_str()))
+    EXPECT_TRUE(ComposeBatchText(out.text(), out.size, 1, longest.c_str(), longest.c_str(), longest.c_str()))
         << "the buffer holds three paths of 259 doubled characters";
-    EXPECT_FALSE(ComposeBatchText(out.data(), out.size(), 2, tooLong.c_str(), "C:\\V", "C:\\t.bat"));
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, tooLong.c_str(), "C:\\V", "C:\\t.bat"));
 }
