@@ -1,6 +1,7 @@
-#include "archives.h"
-#include "main.h"
-#include "settings.h"
+#include "install/archives.h"
+#include "install/archives_text.h"
+#include "registry/settings.h"
+#include "base/process.h"
 
 struct ArchiveAssociation {
     const char *extension;

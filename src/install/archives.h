@@ -1,18 +1,9 @@
 // The "arc" mode: nine archive extensions opened by the file manager.
-#ifndef VEL_ARCHIVES_H
-#define VEL_ARCHIVES_H
-
-#include <stddef.h>
+#ifndef VEL_INSTALL_ARCHIVES_H
+#define VEL_INSTALL_ARCHIVES_H
 
 // Writes the nine archive associations below HKEY_CLASSES_ROOT and leaves
 // that hive current in the settings layer. Returns the exit code, 0.
 int AssociateArchives(void);
-
-// The open command of the archive types, built from this program's module
-// path into out (size bytes): the path of "Vel.exe" beside it (the module
-// path unchanged when it holds no backslash), quoted when the shell would
-// split it, then a blank and "%1". 1 when the whole command fit; otherwise
-// out is "" and 0, since a cut command would start another program.
-int ComposeOpenCommand(char *out, size_t size, const char *modulePath);
 
 #endif

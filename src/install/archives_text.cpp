@@ -1,23 +1,15 @@
-#include "archives.h"
-#include "quote.h"
-#include "text.h"
+#include "install/archives_text.h"
+#include "install/quote_text.h"
+#include "base/bounded_text.h"
+#include "base/modulepath_text.h"
+#include "base/product.h"
 
 int ComposeOpenCommand(char *out, size_t size, const char *modulePath)
 {
-    if (size == 0)
-        return 0;
-    int fit = CopyText(out, size, modulePath);
-    if (fit) {
-        // Everything after the last backslash becomes the file manager's name.
-        const char *slash = FindLastBackslash(out);
-        if (slash) {
-            out[slash - out + 1] = 0;
-            fit = AppendText(out, size, "Vel.exe");
-        }
-    }
-    fit = fit && QuoteIfNeeded(out, size) != NULL;
-    fit = fit && AppendText(out, size, " \"%1\"");
-    if (!fit)
+    int fit = ComposeProgramFilePath(out, size, modulePath, FILE_MANAGER_NAME)
+        && QuoteIfNeeded(out, size) != NULL
+        && AppendText(out, size, " \"%1\"");
+    if (!fit && size > 0)
         out[0] = 0;
     return fit;
 }

@@ -1,8 +1,8 @@
-#include "defaults.h"
-#include "pathext.h"
-#include "settings.h"
-#include "keytree.h"
-#include "text.h"
+#include "install/defaults.h"
+#include "install/pathext_text.h"
+#include "registry/settings.h"
+#include "registry/keytree.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
 
@@ -37,11 +37,8 @@ static const HighlightGroup kHighlightDefaults[8] = {
 
 char *MakeHighlightGroupKey(char *buffer, size_t size)
 {
-    if (!CopyText(buffer, size, "Colors\\Highlight") || !AppendText(buffer, size, "\\Group")) {
-        if (size > 0)
-            buffer[0] = 0;
+    if (!ComposeText(buffer, size, "%s", "Colors\\Highlight\\Group"))
         return NULL;
-    }
     return buffer + strlen(buffer);
 }
 

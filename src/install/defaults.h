@@ -1,7 +1,7 @@
 // The file manager's first-run settings, written below the settings root of
 // the current hive and prefix, each set only where the user has none yet.
-#ifndef VEL_DEFAULTS_H
-#define VEL_DEFAULTS_H
+#ifndef VEL_INSTALL_DEFAULTS_H
+#define VEL_INSTALL_DEFAULTS_H
 
 #include <stddef.h>
 
@@ -12,10 +12,6 @@
 void SetHighlightDefaults(void);
 void SetSortGroupDefaults(void);
 void SetApplyCmdDefaults(void);
-
-// The code table distribution and keyboard transliteration for German,
-// Russian and Ukrainian users, when the locale gate is open.
-void SetLocaleDefaults(void);
 
 // Writes "Colors\Highlight\Group" into buffer (size bytes) and returns a
 // pointer to its terminator, where the group number goes; NULL when it does

@@ -1,6 +1,7 @@
-#include "defaults.h"
-#include "main.h"
-#include "settings.h"
+#include "install/locale.h"
+#include "registry/settings.h"
+#include "registry/regkey.h"
+#include "base/process.h"
 
 #include <string.h>
 
@@ -116,8 +117,8 @@ static const LocaleRow kLocaleRows[LOCALE_ROWS] = {
 // 1 when read whole.
 static int QueryLocaleValue(HKEY root, const char *path, const char *valueName, BYTE *buffer)
 {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    HKEY key = OpenRegistryKey(root, path, KEY_QUERY_VALUE);
+    if (!key)
         return 0;
     DWORD size = LOCALE_VALUE_SIZE;
     LONG status = RegQueryValueExA(key, valueName, NULL, NULL, buffer, &size);

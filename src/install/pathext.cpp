@@ -1,4 +1,4 @@
-#include "pathext.h"
+#include "install/pathext.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-#include "pathext.h"
-#include "text.h"
+#include "install/pathext_text.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
 

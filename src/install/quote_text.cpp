@@ -1,4 +1,4 @@
-#include "quote.h"
+#include "install/quote_text.h"
 
 #include <string.h>
 

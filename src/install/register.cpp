@@ -1,31 +1,17 @@
-#include "register.h"
-#include "register_text.h"
-#include "defaults.h"
-#include "pathext.h"
-#include "quote.h"
-#include "main.h"
-#include "settings.h"
-#include "text.h"
+#include "install/register.h"
+#include "install/register_text.h"
+#include "install/defaults.h"
+#include "install/locale.h"
+#include "install/pathext.h"
+#include "install/quote_text.h"
+#include "registry/settings.h"
+#include "registry/regkey.h"
+#include "base/bounded_text.h"
+#include "base/process.h"
+#include "base/product.h"
 
 #include <stdio.h>
 #include <string.h>
-
-static const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
-static const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe";
-static const char kDisplayName[] = "VEL file manager";
-// The default FTP host is named by the product's download directory. Below
-// "Software\Vel\Plugins\FTP\Hosts\" this leaves the path at 65 characters.
-static const char kFtpHostsKey[] = "Plugins\\FTP\\Hosts";
-static const char kFtpHostKey[] = "Plugins\\FTP\\Hosts\\ftp://ftp.vel-manager.org/pub/vel/";
-
-static HKEY CreateMachineKey(const char *path)
-{
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        NULL, &key, NULL) != ERROR_SUCCESS)
-        return NULL;
-    return key;
-}
 
 static void SetStringValue(HKEY key, const char *name, const char *text)
 {
@@ -38,20 +24,20 @@ void RegisterProduct(const char *text)
     // Without its own path the program cannot be named by either entry; the
     // group is recorded all the same.
     if (GetModulePath(modulePath)) {
-        HKEY key = CreateMachineKey(kUninstallKey);
+        HKEY key = CreateRegistryKey(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
         if (!key)
             return;   // no rights on HKEY_LOCAL_MACHINE: none of the rest either
-        SetStringValue(key, "DisplayName", kDisplayName);
+        SetStringValue(key, "DisplayName", DISPLAY_NAME);
         SetStringValue(key, "UninstallString", modulePath);
         RegCloseKey(key);
 
-        key = CreateMachineKey(kAppPathsKey);
+        key = CreateRegistryKey(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);
         if (!key)
             return;
         char directory[PATH_SIZE], fileManager[PATH_SIZE];
         // The directory is never longer than the module path; the file
         // manager's path may be, for a renamed program, and is then left out.
-        if (ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, "Vel.exe"))
+        if (ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, FILE_MANAGER_NAME))
             SetStringValue(key, "", fileManager);
         if (ComposeProgramDirectory(directory, sizeof directory, modulePath))
             SetStringValue(key, "Path", directory);
@@ -60,8 +46,8 @@ void RegisterProduct(const char *text)
 
     WriteSettingString("", "Group", SkipLeadingBlanks(text));
     // Any hosts key, even an empty one, means the user has set up hosts.
-    if (!SettingExists(kFtpHostsKey, NULL))
-        WriteSettingString(kFtpHostKey, "Description", "Latest VEL");
+    if (!SettingExists(FTP_HOSTS_KEY, NULL))
+        WriteSettingString(FTP_HOST_KEY, "Description", "Latest VEL");
 }
 
 // Creates an empty file (or empties it); 1 on success.
@@ -87,13 +73,13 @@ void CreateLauncherBatch(void)
     // Every path and the line are composed first: a step whose path would be
     // cut is skipped rather than writing to a file of another name.
     char marker[PATH_SIZE], launcher[PATH_SIZE], fileManager[PATH_SIZE], line[PATH_SIZE + 32];
-    if (!ComposeProgramFilePath(marker, sizeof marker, modulePath, "$UseBat.$$$")
+    if (!ComposeProgramFilePath(marker, sizeof marker, modulePath, LAUNCHER_MARKER_NAME)
         || !CreateEmptyFile(marker))
         return;
-    if (!ComposeProgramFilePath(launcher, sizeof launcher, modulePath, "Vel.bat")
+    if (!ComposeProgramFilePath(launcher, sizeof launcher, modulePath, LAUNCHER_NAME)
         || GetFileAttributesA(launcher) != INVALID_FILE_ATTRIBUTES)
         return;   // an existing launcher is the user's: never overwritten
-    if (!ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, "Vel.exe")
+    if (!ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, FILE_MANAGER_NAME)
         || !QuoteIfNeeded(fileManager, sizeof fileManager)
         || !FormatLauncherLine(line, sizeof line, fileManager))
         return;

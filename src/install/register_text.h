@@ -1,7 +1,7 @@
-// Text steps of the registration: the group text, the paths beside this
-// program and the launcher's line. No system calls: also built natively.
-#ifndef VEL_REGISTER_TEXT_H
-#define VEL_REGISTER_TEXT_H
+// Text steps of the registration: the group text and the launcher's line.
+// No system calls: also built natively.
+#ifndef VEL_INSTALL_REGISTER_TEXT_H
+#define VEL_INSTALL_REGISTER_TEXT_H
 
 #include <stddef.h>
 
@@ -13,15 +13,6 @@ const char *TextAfterModeWord(const char *commandLine);
 // text with its leading blanks (the blank character only) skipped; tabs,
 // quotes and trailing blanks stay.
 const char *SkipLeadingBlanks(const char *text);
-
-// modulePath cut at its last backslash (the whole path when it has none).
-// 1 when it fit in size bytes; otherwise out is "" and 0.
-int ComposeProgramDirectory(char *out, size_t size, const char *modulePath);
-
-// modulePath with everything after its last backslash replaced by fileName
-// (the whole module path when it has no backslash). 1 when it fit in size
-// bytes; otherwise out is "" and 0, since a cut path names another file.
-int ComposeProgramFilePath(char *out, size_t size, const char *modulePath, const char *fileName);
 
 // The launcher's one line: the (already quoted) path of the file manager,
 // the nine batch parameters and CR LF. 1 when it fit; otherwise out is "" and 0.

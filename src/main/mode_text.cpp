@@ -1,5 +1,5 @@
-#include "mode.h"
-#include "text.h"
+#include "main/mode_text.h"
+#include "base/bounded_text.h"
 
 RunMode ChooseMode(const char *commandLine)
 {

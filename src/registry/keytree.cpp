@@ -1,7 +1,8 @@
-#include "keytree.h"
-#include "settings.h"
-#include "settings_path.h"
-#include "text.h"
+#include "registry/keytree.h"
+#include "registry/settings.h"
+#include "registry/settings_text.h"
+#include "registry/regkey.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
 
@@ -30,13 +31,12 @@ static int TreesAreDisjoint(const char *a, const char *b)
 static int CopyTreeLevel(const char *source, const char *destination)
 {
     HKEY hive = GetSettingsHive();
-    HKEY sourceKey, destinationKey;
-
-    if (RegOpenKeyExA(hive, source, 0, KEY_ALL_ACCESS, &sourceKey) != ERROR_SUCCESS)
+    HKEY sourceKey = OpenRegistryKey(hive, source, KEY_ALL_ACCESS);
+    if (!sourceKey)
         return 0;
     DeleteRegistryTree(destination);
-    if (RegCreateKeyExA(hive, destination, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
-                        &destinationKey, NULL) != ERROR_SUCCESS) {
+    HKEY destinationKey = CreateRegistryKey(hive, destination);
+    if (!destinationKey) {
         RegCloseKey(sourceKey);
         return 0;
     }
@@ -63,9 +63,8 @@ static int CopyTreeLevel(const char *source, const char *destination)
         if (!ComposeChildPath(sourceChild, sizeof data, source, name)
             || !ComposeChildPath(childPath, sizeof childPath, destination, name))
             continue;
-        HKEY childKey;
-        if (RegCreateKeyExA(hive, childPath, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
-                            &childKey, NULL) != ERROR_SUCCESS)
+        HKEY childKey = CreateRegistryKey(hive, childPath);
+        if (!childKey)
             break;
         RegCloseKey(childKey);
         CopyTreeLevel(sourceChild, childPath);
@@ -96,8 +95,8 @@ void DeleteRegistryTree(const char *path)
 void DeleteTreePass(const char *path)
 {
     HKEY hive = GetSettingsHive();
-    HKEY key;
-    if (RegOpenKeyExA(hive, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    HKEY key = OpenRegistryKey(hive, path, KEY_ALL_ACCESS);
+    if (!key)
         return;
 
     char name[TREE_NAME_SIZE];
@@ -124,8 +123,8 @@ int DeleteKeyIfEmpty(HKEY root, const char *path)
     if (strlen(path) >= sizeof buffer - 1)
         return 0;
 
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    HKEY key = OpenRegistryKey(root, path, KEY_ALL_ACCESS);
+    if (!key)
         return 1;   // nothing to delete
     // Only "no more items" shows there is none: a subkey or value whose name
     // does not fit the buffer (ERROR_MORE_DATA) is there all the same.
@@ -144,82 +143,10 @@ int DeleteKeyIfEmpty(HKEY root, const char *path)
     if (!backslash)
         return 0;   // never a key directly below the root
     *backslash = 0;
-    HKEY parent;
-    if (RegOpenKeyExA(root, buffer, 0, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS)
+    HKEY parent = OpenRegistryKey(root, buffer, KEY_ALL_ACCESS);
+    if (!parent)
         return 0;
     int deleted = RegDeleteKeyA(parent, backslash + 1) == ERROR_SUCCESS;
     RegCloseKey(parent);
     return deleted;
-}
-
-// Formats item number n of a composed series pattern into out (SETTINGS_PATH_SIZE).
-static int FormatSeriesItem(char *out, const char *pattern, int n)
-{
-    return FormatText(out, SETTINGS_PATH_SIZE, pattern, n);
-}
-
-void RemoveSeriesItem(const char *pattern, int item)
-{
-    char composed[SETTINGS_PATH_SIZE], from[SETTINGS_PATH_SIZE], to[SETTINGS_PATH_SIZE];
-    if (!ComposeSettingsPath(composed, pattern))
-        return;
-    int k = item;
-    for (;; k++) {
-        if (!FormatSeriesItem(from, composed, k + 1) || !FormatSeriesItem(to, composed, k))
-            return;
-        if (!CopyRegistryTree(from, to))
-            break;
-    }
-    if (FormatSeriesItem(to, composed, k))
-        DeleteRegistryTree(to);
-}
-
-void OpenSeriesGap(const char *pattern, int low, int high)
-{
-    char composed[SETTINGS_PATH_SIZE], from[SETTINGS_PATH_SIZE], to[SETTINGS_PATH_SIZE];
-    if (!ComposeSettingsPath(composed, pattern))
-        return;
-    for (int k = high; k > low; k--) {
-        if (!FormatSeriesItem(from, composed, k - 1) || !FormatSeriesItem(to, composed, k))
-            return;
-        if (!CopyRegistryTree(from, to))
-            break;
-    }
-    if (FormatSeriesItem(to, composed, low))
-        DeleteRegistryTree(to);
-}
-
-int EnumSettingsSubkey(const char *keyName, DWORD index, char *out, DWORD outSize)
-{
-    HKEY key = OpenSettingsKeyForRead(keyName);
-    if (!key)
-        return 0;
-    char name[EMPTY_TEST_SIZE];
-    DWORD nameSize = sizeof name;
-    LONG status = RegEnumKeyExA(key, index, name, &nameSize, NULL, NULL, NULL, NULL);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || outSize == 0)
-        return 0;
-    CopyText((char *)out, outSize, keyName);
-    if (*keyName)
-        AppendPathSeparator(out, outSize, 0);
-    AppendText(out, outSize, name);   // at most outSize - 1 characters, as callers expect
-    return 1;
-}
-
-int EnumSettingsValue(DWORD index, const char *keyName, char *name, DWORD nameSize, DWORD *type,
-                      BYTE *data, DWORD *dataSize)
-{
-    HKEY key = OpenSettingsKeyForRead(keyName);
-    if (!key)
-        return 0;
-    char found[EMPTY_TEST_SIZE];
-    DWORD foundSize = sizeof found;
-    LONG status = RegEnumValueA(key, index, found, &foundSize, NULL, type, data, dataSize);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return 0;
-    if (nameSize > 0)
-        CopyText(name, nameSize, found);
-    return 1;
 }

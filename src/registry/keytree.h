@@ -1,7 +1,7 @@
-// Whole key trees: recursive copy, recursive delete in repeated passes,
-// delete-if-empty, and the numbered-series helpers of the settings layer.
-#ifndef VEL_KEYTREE_H
-#define VEL_KEYTREE_H
+// Whole key trees: recursive copy, recursive delete in repeated passes, and
+// delete-if-empty.
+#ifndef VEL_REGISTRY_KEYTREE_H
+#define VEL_REGISTRY_KEYTREE_H
 
 #include <windows.h>
 
@@ -16,12 +16,5 @@ void DeleteTreePass(const char *path);
 // Deletes root\path only when it has neither a subkey nor a value and is not
 // directly below root. 1 when deleted or not openable, else 0.
 int DeleteKeyIfEmpty(HKEY root, const char *path);
-
-// Not called by any mode; kept for the file manager's settings code.
-void RemoveSeriesItem(const char *pattern, int item);
-void OpenSeriesGap(const char *pattern, int low, int high);
-int EnumSettingsSubkey(const char *keyName, DWORD index, char *out, DWORD outSize);
-int EnumSettingsValue(DWORD index, const char *keyName, char *name, DWORD nameSize, DWORD *type,
-                      BYTE *data, DWORD *dataSize);
 
 #endif

@@ -1,6 +1,7 @@
-#include "settings.h"
-#include "settings_path.h"
-#include "text.h"
+#include "registry/settings.h"
+#include "registry/settings_text.h"
+#include "registry/regkey.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
 
@@ -41,27 +42,23 @@ char *ComposeSettingsPath(char *out, const char *keyName)
     return out;
 }
 
-HKEY CreateSettingsKey(const char *keyName)
+// The settings key opened with access, or created when access is 0.
+static HKEY GetSettingsKey(const char *keyName, REGSAM access)
 {
     char path[SETTINGS_PATH_SIZE];
-    HKEY key;
     if (!ComposeSettingsPath(path, keyName))
         return NULL;
-    if (RegCreateKeyExA(s_hive, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
-                        &key, NULL) != ERROR_SUCCESS)
-        return NULL;
-    return key;
+    return access ? OpenRegistryKey(s_hive, path, access) : CreateRegistryKey(s_hive, path);
+}
+
+HKEY CreateSettingsKey(const char *keyName)
+{
+    return GetSettingsKey(keyName, 0);
 }
 
 HKEY OpenSettingsKeyForRead(const char *keyName)
 {
-    char path[SETTINGS_PATH_SIZE];
-    HKEY key;
-    if (!ComposeSettingsPath(path, keyName))
-        return NULL;
-    if (RegOpenKeyExA(s_hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return NULL;
-    return key;
+    return GetSettingsKey(keyName, KEY_READ);
 }
 
 static void WriteSettingValue(const char *keyName, const char *valueName, DWORD type,
@@ -125,11 +122,8 @@ int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
 
 int SettingExists(const char *keyName, const char *valueName)
 {
-    char path[SETTINGS_PATH_SIZE];
-    HKEY key;
-    if (!ComposeSettingsPath(path, keyName))
-        return 0;
-    if (RegOpenKeyExA(s_hive, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    HKEY key = GetSettingsKey(keyName, KEY_QUERY_VALUE);
+    if (!key)
         return 0;
     int exists = valueName == NULL
         || RegQueryValueExA(key, valueName, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;

@@ -1,8 +1,8 @@
 // The product's settings tree "Software\Vel" below a selectable hive and
 // prefix, and typed value access to it. Every operation opens and closes its
 // key within the one call.
-#ifndef VEL_SETTINGS_H
-#define VEL_SETTINGS_H
+#ifndef VEL_REGISTRY_SETTINGS_H
+#define VEL_REGISTRY_SETTINGS_H
 
 #include <windows.h>
 

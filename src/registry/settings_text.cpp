@@ -1,24 +1,19 @@
-#include "settings_path.h"
-#include "text.h"
+#include "registry/settings_text.h"
+#include "base/bounded_text.h"
+#include "base/product.h"
 
 int ComposeSettingsPathText(char *out, size_t size, const char *prefix, const char *keyName,
                             int keyNameIsWholePath)
 {
-    int fit = keyNameIsWholePath
-        ? FormatText(out, size, "%s", keyName)
-        : FormatText(out, size, "%s%sSoftware\\Vel%s%s", prefix, *prefix ? "\\" : "",
-                     *keyName ? "\\" : "", keyName);
-    if (!fit && size > 0)
-        out[0] = 0;
-    return fit;
+    if (keyNameIsWholePath)
+        return ComposeText(out, size, "%s", keyName);
+    return ComposeText(out, size, "%s%s" SETTINGS_ROOT "%s%s", prefix, *prefix ? "\\" : "",
+                       *keyName ? "\\" : "", keyName);
 }
 
 int ComposeChildPath(char *out, size_t size, const char *parent, const char *name)
 {
-    int fit = FormatText(out, size, "%s\\%s", parent, name);
-    if (!fit && size > 0)
-        out[0] = 0;
-    return fit;
+    return ComposeText(out, size, "%s\\%s", parent, name);
 }
 
 // Does path a name the key b or a key below it?

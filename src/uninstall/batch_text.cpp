@@ -1,5 +1,5 @@
-#include "batch.h"
-#include "text.h"
+#include "uninstall/batch_text.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
 

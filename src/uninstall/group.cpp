@@ -1,8 +1,8 @@
-#include "group.h"
-#include "groupname.h"
-#include "main.h"
-#include "settings.h"
-#include "text.h"
+#include "uninstall/group.h"
+#include "uninstall/groupname_text.h"
+#include "base/modulepath_text.h"
+#include "registry/settings.h"
+#include "base/bounded_text.h"
 
 #include <shlobj.h>
 #include <ddeml.h>
@@ -31,8 +31,8 @@ static void RemoveGroupFolder(const char *group)
 
     // A cut folder path or pattern would name another folder: skip the folder steps.
     char folder[PATH_SIZE], pattern[PATH_SIZE], entry[PATH_SIZE];
-    if (!FormatText(folder, sizeof folder, "%s\\%s", programs, group)
-        || !FormatText(pattern, sizeof pattern, "%s\\*.*", folder))
+    if (!ComposeText(folder, sizeof folder, "%s\\%s", programs, group)
+        || !ComposeText(pattern, sizeof pattern, "%s\\*.*", folder))
         return;
 
     WIN32_FIND_DATAA data;
@@ -40,7 +40,7 @@ static void RemoveGroupFolder(const char *group)
     if (search != INVALID_HANDLE_VALUE) {
         // "." and ".." and subfolders go to DeleteFileA too, which removes only files.
         do {
-            if (FormatText(entry, sizeof entry, "%s\\%s", folder, data.cFileName))
+            if (ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName))
                 DeleteFileA(entry);
         } while (FindNextFileA(search, &data));
         FindClose(search);

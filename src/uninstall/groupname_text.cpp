@@ -1,5 +1,5 @@
-#include "groupname.h"
-#include "text.h"
+#include "uninstall/groupname_text.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
 
@@ -35,8 +35,5 @@ int GroupNameIsDdeSafe(const char *name)
 
 int ComposeDeleteGroupCommand(char *out, size_t size, const char *name)
 {
-    int fit = FormatText(out, size, "[DeleteGroup(%s)]", name);
-    if (!fit && size > 0)
-        out[0] = 0;
-    return fit;
+    return ComposeText(out, size, "[DeleteGroup(%s)]", name);
 }

@@ -1,5 +1,5 @@
-#include "listentry.h"
-#include "text.h"
+#include "uninstall/listentry_text.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
 

@@ -1,7 +1,8 @@
-#include "selfremove.h"
-#include "batch.h"
-#include "main.h"
-#include "text.h"
+#include "uninstall/selfremove.h"
+#include "uninstall/batch_text.h"
+#include "base/process.h"
+#include "base/product.h"
+#include "base/bounded_text.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -46,14 +47,10 @@ void StartSelfRemoval(const char *modulePath)
     // fit would name another file, so it counts as a batch file that cannot be created.
     char batchPath[PATH_SIZE];
     DWORD len = GetTempPathA(sizeof batchPath, batchPath);
-    if (len == 0 || len >= sizeof batchPath || !AppendText(batchPath, sizeof batchPath, "Uninstall.Vel.Bat"))
+    if (len == 0 || len >= sizeof batchPath || !AppendText(batchPath, sizeof batchPath, BATCH_FILE_NAME))
         return;
 
-    OSVERSIONINFOA version;
-    memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;   // 148
-    GetVersionExA(&version);
-    int windows9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    int windows9x = g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 
     char directory[PATH_SIZE];
     len = GetCurrentDirectoryA(sizeof directory, directory);
@@ -65,7 +62,7 @@ void StartSelfRemoval(const char *modulePath)
     if (len >= sizeof interpreter)
         return;
     char commandLine[COMMAND_LINE_SIZE];
-    if (!FormatText(commandLine, sizeof commandLine, "%s /c \"%s\"", interpreter, batchPath))
+    if (!ComposeText(commandLine, sizeof commandLine, "%s /c \"%s\"", interpreter, batchPath))
         return;
 
     char moduleOem[PATH_SIZE], directoryOem[PATH_SIZE], batchOem[PATH_SIZE];
@@ -73,7 +70,7 @@ void StartSelfRemoval(const char *modulePath)
     if (!ConvertToOem(modulePath, moduleOem, sizeof moduleOem)
         || !ConvertToOem(directory, directoryOem, sizeof directoryOem)
         || !ConvertToOem(batchPath, batchOem, sizeof batchOem)
-        || !ComposeBatchText(text, sizeof text, version.dwPlatformId, moduleOem, directoryOem, batchOem))
+        || !ComposeBatchText(text, sizeof text, g_versionInfo.dwPlatformId, moduleOem, directoryOem, batchOem))
         return;
     if (!WriteBatchFile(batchPath, text))
         return;

@@ -1,6 +1,6 @@
 // Self-removal: the program's file and directory go after the process has ended.
-#ifndef VEL_SELFREMOVE_H
-#define VEL_SELFREMOVE_H
+#ifndef VEL_UNINSTALL_SELFREMOVE_H
+#define VEL_UNINSTALL_SELFREMOVE_H
 
 // Writes "Uninstall.Vel.Bat" into the temporary directory, starts the
 // command interpreter on it without a window and ends the process (exit code

@@ -1,15 +1,15 @@
-#include "uninstall.h"
-#include "listentry.h"
-#include "group.h"
-#include "selfremove.h"
-#include "main.h"
-#include "settings.h"
-#include "keytree.h"
-#include "text.h"
+#include "uninstall/uninstall.h"
+#include "uninstall/listentry_text.h"
+#include "uninstall/group.h"
+#include "uninstall/selfremove.h"
+#include "base/messages.h"
+#include "base/process.h"
+#include "base/product.h"
+#include "registry/settings.h"
+#include "registry/keytree.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
-
-static const char kListFile[] = "UnInstall.lst";
 
 // Attributes that SetFileAttributesA takes back; the others only describe the entry.
 #define SETTABLE_ATTRIBUTES (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM \
@@ -76,7 +76,7 @@ static int ResolveListEntry(const char *directoryPrefix, const char *canonicalPr
                             const char *finalPrefix, const char *entry, char *out)
 {
     char composed[PATH_SIZE];
-    if (!ListEntryIsPlain(entry) || !FormatText(composed, sizeof composed, "%s%s", directoryPrefix, entry))
+    if (!ListEntryIsPlain(entry) || !ComposeText(composed, sizeof composed, "%s%s", directoryPrefix, entry))
         return 0;
     char *namePart;
     DWORD len = GetFullPathNameA(composed, PATH_SIZE, out, &namePart);
@@ -157,40 +157,37 @@ void RunUninstall(void)
     if (!GetModulePath(modulePath))
         return;   // a cut path would name another file and another directory
 
-    char directoryPrefix[PATH_SIZE];
-    CopyText(directoryPrefix, sizeof directoryPrefix, modulePath);
-    char *backslash = (char *)FindLastBackslash(directoryPrefix);
-    if (!backslash)
+    char directory[PATH_SIZE], directoryPrefix[PATH_SIZE];
+    if (!FindLastBackslash(modulePath) || !ComposeProgramDirectory(directory, sizeof directory, modulePath))
         return;
-    *backslash = 0;
-    SetCurrentDirectoryA(directoryPrefix);
-    backslash[0] = '\\';   // the directory prefix: the module path is longer, so it fits
-    backslash[1] = 0;
+    SetCurrentDirectoryA(directory);
+    // The module path is longer than the directory and its backslash: it fits.
+    ComposeText(directoryPrefix, sizeof directoryPrefix, "%s\\", directory);
 
     if (MessageBoxA(NULL, LoadMessageText(IDS_CONFIRM), LoadMessageText(IDS_CAPTION),
                     MB_YESNO | MB_ICONQUESTION | MESSAGE_FLAGS) != IDYES)
         return;
 
-    FILE *list = fopen(kListFile, "rb");
+    FILE *list = fopen(LIST_FILE_NAME, "rb");
     if (!list) {
-        char text[MESSAGE_SLOT_SIZE + sizeof kListFile + 1];
-        FormatText(text, sizeof text, "%s %s", LoadMessageText(IDS_NO_LIST_FILE), kListFile);
+        char text[MESSAGE_SLOT_SIZE + sizeof LIST_FILE_NAME + 1];
+        FormatText(text, sizeof text, "%s %s", LoadMessageText(IDS_NO_LIST_FILE), LIST_FILE_NAME);
         MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONERROR | MESSAGE_FLAGS);
         return;
     }
     RunDeletionPasses(list, directoryPrefix);
     fclose(list);
-    DeleteFileA(kListFile);
+    DeleteFileA(LIST_FILE_NAME);
 
     // The group name is read from the current user's settings: before they go.
     RemoveProgramGroup();
 
     SetSettingsHive(HKEY_LOCAL_MACHINE);
-    DeleteRegistryTree("Software\\Vel");
+    DeleteRegistryTree(SETTINGS_ROOT);
     SetSettingsHive(HKEY_CURRENT_USER);
-    DeleteRegistryTree("Software\\Vel");
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager");
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\vel.exe");
+    DeleteRegistryTree(SETTINGS_ROOT);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);
 
     StartSelfRemoval(modulePath);
 }

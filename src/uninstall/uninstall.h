@@ -1,6 +1,6 @@
 // The default mode: remove the installed product.
-#ifndef VEL_UNINSTALL_H
-#define VEL_UNINSTALL_H
+#ifndef VEL_UNINSTALL_UNINSTALL_H
+#define VEL_UNINSTALL_UNINSTALL_H
 
 #include <stdio.h>
 

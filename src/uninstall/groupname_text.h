@@ -1,6 +1,6 @@
 // Tests and composition on the program group's name. No system calls.
-#ifndef VEL_GROUPNAME_H
-#define VEL_GROUPNAME_H
+#ifndef VEL_UNINSTALL_GROUPNAME_TEXT_H
+#define VEL_UNINSTALL_GROUPNAME_TEXT_H
 
 #include <stddef.h>
 

@@ -1,7 +1,7 @@
 // Lines of the list file "UnInstall.lst" and the entries they name. No system
 // calls, so the routines also build natively for the sanitizer and fuzzer runs.
-#ifndef VEL_LISTENTRY_H
-#define VEL_LISTENTRY_H
+#ifndef VEL_UNINSTALL_LISTENTRY_TEXT_H
+#define VEL_UNINSTALL_LISTENTRY_TEXT_H
 
 #include <stddef.h>
 #include <stdio.h>

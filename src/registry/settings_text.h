@@ -1,6 +1,6 @@
-// Composition of settings paths, without system calls (also built natively).
-#ifndef VEL_SETTINGS_PATH_H
-#define VEL_SETTINGS_PATH_H
+// Composition of settings and child key paths. No system calls: also built natively.
+#ifndef VEL_REGISTRY_SETTINGS_TEXT_H
+#define VEL_REGISTRY_SETTINGS_TEXT_H
 
 #include <stddef.h>
 

@@ -1,6 +1,6 @@
 // The text of the self-removal batch file "Uninstall.Vel.Bat". No system calls.
-#ifndef VEL_BATCH_H
-#define VEL_BATCH_H
+#ifndef VEL_UNINSTALL_BATCH_TEXT_H
+#define VEL_UNINSTALL_BATCH_TEXT_H
 
 #include <stddef.h>
 

@@ -1,7 +1,7 @@
 // The quoting rule for paths put into command lines (the launcher batch file
-// and the archive open command).
-#ifndef VEL_QUOTE_H
-#define VEL_QUOTE_H
+// and the archive open command). No system calls: also built natively.
+#ifndef VEL_INSTALL_QUOTE_TEXT_H
+#define VEL_INSTALL_QUOTE_TEXT_H
 
 #include <stddef.h>
 

@@ -1,6 +1,6 @@
 // Which job a command line asks for. No system calls: also built natively.
-#ifndef VEL_MODE_H
-#define VEL_MODE_H
+#ifndef VEL_MAIN_MODE_TEXT_H
+#define VEL_MAIN_MODE_TEXT_H
 
 enum RunMode { MODE_REGISTER, MODE_WARNING, MODE_WAIT, MODE_ARC, MODE_UNINSTALL };
 

@@ -1,4 +1,4 @@
-#include "text.h"
+#include "base/bounded_text.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -51,6 +51,17 @@ int FormatText(char *dst, size_t size, const char *format, ...)
     va_start(args, format);
     int fit = FormatTextV(dst, size, format, args);
     va_end(args);
+    return fit;
+}
+
+int ComposeText(char *dst, size_t size, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int fit = FormatTextV(dst, size, format, args);
+    va_end(args);
+    if (!fit && size > 0)
+        dst[0] = 0;
     return fit;
 }
 

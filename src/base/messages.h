@@ -1,10 +1,10 @@
-// Process-wide state of a run and the message texts every mode shows.
-#ifndef VEL_MAIN_H
-#define VEL_MAIN_H
+// The message texts every mode shows: the string table read through a ring
+// of slots, and the flags every message box of the program carries.
+#ifndef VEL_BASE_MESSAGES_H
+#define VEL_BASE_MESSAGES_H
 
 #include <windows.h>
 
-#define PATH_SIZE MAX_PATH          // file-system paths, terminator included
 #define MESSAGE_SLOT_SIZE 200
 
 // String resources.
@@ -17,22 +17,11 @@
 // Every message box of the program: no owner, in front, caption text 200.
 #define MESSAGE_FLAGS MB_SETFOREGROUND
 
+// The module the string table is loaded from; set once at start.
 extern HINSTANCE g_instance;
-// The version query made at start; dwPlatformId 1 is Windows 95/98/Me, 2 NT.
-extern OSVERSIONINFOA g_versionInfo;
-
-void QueryPlatformVersion(void);
-
-// The full path of this program's file into path (PATH_SIZE bytes). 1 when
-// it was had whole; otherwise path is "" and 0: a cut path names another file.
-int GetModulePath(char *path);
 
 // Text of string resource id in the next of five 200-character slots; valid
 // through the next four calls. A missing string gives the empty text.
 const char *LoadMessageText(UINT id);
-
-// The two modes the self-removal batch file uses.
-void ShowFinalMessage(void);
-void PauseOneSecond(void);
 
 #endif

@@ -1,0 +1,26 @@
+#include "base/modulepath_text.h"
+#include "base/bounded_text.h"
+
+#include <string.h>
+
+int ComposeProgramDirectory(char *out, size_t size, const char *modulePath)
+{
+    const char *slash = FindLastBackslash(modulePath);
+    size_t len = slash ? (size_t)(slash - modulePath) : strlen(modulePath);
+    if (len >= size) {
+        if (size > 0)
+            out[0] = 0;
+        return 0;
+    }
+    memcpy(out, modulePath, len);
+    out[len] = 0;
+    return 1;
+}
+
+int ComposeProgramFilePath(char *out, size_t size, const char *modulePath, const char *fileName)
+{
+    const char *slash = FindLastBackslash(modulePath);
+    if (!slash)
+        return ComposeText(out, size, "%s", modulePath);
+    return ComposeText(out, size, "%.*s%s", (int)(slash + 1 - modulePath), modulePath, fileName);
+}
