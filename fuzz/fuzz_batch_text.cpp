@@ -1,18 +1,13 @@
 // Arbitrary paths into the batch file's text and the group command, with
 // canaries after every output buffer.
-#include "batch.h"
-#include "groupname.h"
+#include "uninstall/batch_text.h"
+#include "uninstall/groupname_text.h"
+#include "common/canary.h"
 
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
-static void CheckCanary(const char *buffer, size_t from, size_t to)
-{
-    for (size_t i = from; i < to; i++)
-        if ((unsigned char)buffer[i] != 0xBD)
-            abort();
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -33,25 +28,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     size_t outSize = data[0] & 0x80 ? BATCH_TEXT_SIZE : (size_t)data[0] * 32 + data[1] % 32;
     static char out[BATCH_TEXT_SIZE + 64];
-    memset(out, 0xBD, sizeof out);
+    memset(out, kCanary, sizeof out);
     int fit = ComposeBatchText(out, outSize, data[1] & 1 ? 1 : 2, module, dir, batch);
     if (outSize > 0 && !fit && out[0] != 0)
         abort();
     if (outSize > 0 && strlen(out) >= outSize)
         abort();
-    CheckCanary(out, outSize, sizeof out);
+    RequireCanary(out, outSize, sizeof out);
 
     char doubled[64 + 16];
     size_t doubledSize = data[1] % 64;
-    memset(doubled, 0xBD, sizeof doubled);
+    memset(doubled, kCanary, sizeof doubled);
     DoublePercent(doubled, doubledSize, module);
-    CheckCanary(doubled, doubledSize, sizeof doubled);
+    RequireCanary(doubled, doubledSize, sizeof doubled);
 
     char command[300 + 16];
     size_t commandSize = data[0] % 300;
-    memset(command, 0xBD, sizeof command);
+    memset(command, kCanary, sizeof command);
     ComposeDeleteGroupCommand(command, commandSize, module);
-    CheckCanary(command, commandSize, sizeof command);
+    RequireCanary(command, commandSize, sizeof command);
     GroupNameIsFolderSafe(module);
     GroupNameIsDdeSafe(module);
     return 0;

@@ -1,6 +1,7 @@
 // Arbitrary list files: every line read, trimmed and judged as an entry,
 // with a canary after the line buffer.
-#include "listentry.h"
+#include "uninstall/listentry_text.h"
+#include "common/canary.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!file)
         return 0;
     char line[LIST_LINE_SIZE + 16];
-    memset(line, 0xBD, sizeof line);
+    memset(line, kCanary, sizeof line);
     char prefix[] = "C:\\Vel\\";
     int result;
     while ((result = ReadListLine(file, line, lineSize)) != LIST_END) {
@@ -33,9 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             abort();
         ListEntryIsPlain(line);
         PathIsStrictlyInside(line, prefix);
-        for (size_t i = lineSize; i < sizeof line; i++)
-            if ((unsigned char)line[i] != 0xBD)
-                abort();
+        RequireCanary(line, lineSize, sizeof line);
     }
     fclose(file);
     return 0;

@@ -1,6 +1,6 @@
 // Any module path into a buffer of any small size: the command is either whole
 // and well formed or refused as "", and nothing is written past the buffer.
-#include "archives.h"
+#include "install/archives_text.h"
 
 #include <stdint.h>
 #include <stdlib.h>

@@ -1,22 +1,21 @@
 // Arbitrary PATHEXT values and masks through the merge and the list splitter,
 // with canaries after every buffer: no input may write past one, and the
 // merged mask must stay terminated and keep the text it started with.
-#include "pathext.h"
-#include "register_text.h"
-#include "quote.h"
+#include "install/pathext_text.h"
+#include "install/register_text.h"
+#include "install/quote_text.h"
+#include "base/modulepath_text.h"
+#include "common/canary.h"
 
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
-static const unsigned char kCanary = 0xBD;
 static const size_t kGuard = 32;
 
 static void CheckCanary(const char *buffer, size_t size)
 {
-    for (size_t i = size; i < size + kGuard; i++)
-        if ((unsigned char)buffer[i] != kCanary)
-            abort();
+    RequireCanary(buffer, size, size + kGuard);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

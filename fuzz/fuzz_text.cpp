@@ -5,18 +5,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "mode.h"
-#include "settings_path.h"
-#include "text.h"
-
-static const unsigned char kCanary = 0xBD;
-
-static void CheckCanary(const unsigned char *buffer, size_t from, size_t to)
-{
-    for (size_t i = from; i < to; i++)
-        if (buffer[i] != kCanary)
-            abort();
-}
+#include "main/mode_text.h"
+#include "registry/settings_text.h"
+#include "base/bounded_text.h"
+#include "common/canary.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -38,17 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char *text = (char *)buffer;
 
     int fit = CopyText(text, bufferSize, first);
-    CheckCanary(buffer, bufferSize, sizeof buffer);
+    RequireCanary(buffer, bufferSize, sizeof buffer);
     if (bufferSize > 0 && (strlen(text) >= bufferSize || (fit && strcmp(text, first) != 0)))
         abort();
     fit = AppendText(text, bufferSize, second);
-    CheckCanary(buffer, bufferSize, sizeof buffer);
+    RequireCanary(buffer, bufferSize, sizeof buffer);
     if (bufferSize > 0 && strlen(text) >= bufferSize)
         abort();
 
     memset(buffer, kCanary, sizeof buffer);
     fit = FormatText(text, bufferSize, "%s\\%s", first, second);
-    CheckCanary(buffer, bufferSize, sizeof buffer);
+    RequireCanary(buffer, bufferSize, sizeof buffer);
     if (fit && strlen(text) != strlen(first) + 1 + strlen(second))
         abort();
 
@@ -59,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else if (bufferSize > 0 && text[0] != 0) {
         abort();   // a path that does not fit is refused whole
     }
-    CheckCanary(buffer, bufferSize, sizeof buffer);
+    RequireCanary(buffer, bufferSize, sizeof buffer);
 
     memset(buffer, kCanary, sizeof buffer);
     if (bufferSize > 0) {
@@ -70,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (after != before && after != before + 1)
                 abort();
         }
-        CheckCanary(buffer, bufferSize, sizeof buffer);
+        RequireCanary(buffer, bufferSize, sizeof buffer);
     }
 
     // Disjointness is symmetric, and a path is never disjoint from itself.

@@ -1,4 +1,4 @@
-#include "support_arc.h"
+#include "e2e/support_arc.h"
 
 #include <shellapi.h>
 

@@ -3,7 +3,7 @@
 #ifndef VEL_TEST_SUPPORT_ARC_H
 #define VEL_TEST_SUPPORT_ARC_H
 
-#include "support_harness.h"
+#include "e2e/support_harness.h"
 
 #include <ostream>
 #include <set>

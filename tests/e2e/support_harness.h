@@ -4,6 +4,9 @@
 #ifndef VEL_TEST_SUPPORT_HARNESS_H
 #define VEL_TEST_SUPPORT_HARNESS_H
 
+#include "common/files.h"
+#include "common/registry.h"
+
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <map>
@@ -44,37 +47,6 @@ bool WaitForNoMessageBox(DWORD milliseconds = 10000);
 // Windows version the prefix reports to programs started afterwards
 // ("win98" gives platform 1); "" restores the default.
 void SetWindowsVersion(const char *version);
-
-// Registry, raw.
-bool KeyExists(HKEY root, const std::string &path);
-void DeleteTree(HKEY root, const std::string &path);
-void CreateKey(HKEY root, const std::string &path);
-void SetRaw(HKEY root, const std::string &path, const std::string &name, DWORD type,
-            const void *data, DWORD size);
-void SetString(HKEY root, const std::string &path, const std::string &name, const std::string &text);
-struct Value {
-    DWORD type;
-    std::vector<unsigned char> bytes;
-    bool operator==(const Value &o) const { return type == o.type && bytes == o.bytes; }
-};
-bool GetValue(HKEY root, const std::string &path, const std::string &name, Value *value);
-std::string GetString(HKEY root, const std::string &path, const std::string &name);   // "<missing>"
-// Every value below a key, by "subkey\path|value name" (case as stored).
-std::map<std::string, Value> DumpTree(HKEY root, const std::string &path);
-Value StringValue(const std::string &text);           // REG_SZ with its terminator
-Value DwordValue(DWORD value);
-Value BinaryValue(const void *data, size_t size);
-
-// Files.
-bool Exists(const std::string &path);
-void MakeDirs(const std::string &path);
-void WriteBytes(const std::string &path, const std::string &bytes);
-std::string ReadBytes(const std::string &path);
-// Removes a directory tree, clearing attributes first. Missing is fine.
-void RemoveTree(const std::string &path);
-std::string TempDir();   // GetTempPathA, with its trailing backslash
-// Polls until the path is gone; false on time-out.
-bool WaitUntilGone(const std::string &path, DWORD milliseconds = 30000);
 
 }  // namespace e2e
 

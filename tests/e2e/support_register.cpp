@@ -1,4 +1,4 @@
-#include "support_register.h"
+#include "e2e/support_register.h"
 
 #include <sddl.h>
 #include <stdio.h>
@@ -235,8 +235,7 @@ void RegisterFixture::TearDown()
             RegCloseKey(key);
         }
     }
-    for (const std::string &dir : dirs_)
-        RemoveTree(dir);
+    CleanupTest::TearDown();
 }
 
 void RegisterFixture::CleanRegistry()
@@ -251,7 +250,7 @@ void RegisterFixture::CleanRegistry()
 std::string RegisterFixture::Install(const std::string &dir)
 {
     RemoveTree(dir);
-    dirs_.push_back(dir);
+    Keep(dir);
     return InstallProductAt(dir);
 }
 

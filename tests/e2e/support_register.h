@@ -4,7 +4,7 @@
 #ifndef VEL_TEST_SUPPORT_REGISTER_H
 #define VEL_TEST_SUPPORT_REGISTER_H
 
-#include "support_harness.h"
+#include "e2e/support_harness.h"
 
 namespace e2e {
 
@@ -37,14 +37,13 @@ void ExpectTree(const Tree &expected, HKEY root, const std::string &path);
 
 // The fixture: a program directory with the product in it, and every key,
 // file, environment variable and Windows version a test changes put back.
-class RegisterFixture : public ::testing::Test {
+class RegisterFixture : public CleanupTest {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     // Copies the product into dir (removed again on tear-down); returns its path.
     std::string Install(const std::string &dir);
-    void RemoveOnTearDown(const std::string &dir) { dirs_.push_back(dir); }
     // Runs "<quoted exe><rest>" and expects it to end quietly with 0.
     void RunRegister(const std::string &exe, const std::string &rest);
     static void CleanRegistry();
@@ -63,7 +62,6 @@ protected:
     static void ExpectNoRegistration();
 
 private:
-    std::vector<std::string> dirs_;
     std::string savedPathExt_;
     bool hadPathExt_ = false;
     std::string savedLocale_;

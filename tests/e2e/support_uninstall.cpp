@@ -1,4 +1,4 @@
-#include "support_uninstall.h"
+#include "e2e/support_uninstall.h"
 
 #include <ddeml.h>
 #include <shlobj.h>
@@ -65,10 +65,10 @@ HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds)
     return NULL;
 }
 
-DWORD RunUninstallAnswering(const std::string &exe, int answer)
+DWORD RunUninstallAnswering(const std::string &commandLine, int answer)
 {
-    HANDLE process = Start(exe);
-    EXPECT_NE(nullptr, process) << exe;
+    HANDLE process = Start(commandLine);
+    EXPECT_NE(nullptr, process) << commandLine;
     HWND box = WaitForMessageBox();
     EXPECT_NE(nullptr, box) << "no confirmation shown";
     if (!box)

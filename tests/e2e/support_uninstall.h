@@ -4,7 +4,7 @@
 #ifndef VEL_TEST_SUPPORT_UNINSTALL_H
 #define VEL_TEST_SUPPORT_UNINSTALL_H
 
-#include "support_harness.h"
+#include "e2e/support_harness.h"
 
 #include <string>
 #include <vector>
@@ -26,10 +26,10 @@ DWORD Attributes(const std::string &path);
 // Waits for a message box of the program other than the one given.
 HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds = 20000);
 
-// Runs the program at exe bare, as Add/Remove Programs does, waits for the
-// confirmation, checks its text and buttons and gives the answer. Returns the
-// exit code (STILL_ACTIVE when the program did not end).
-DWORD RunUninstallAnswering(const std::string &exe, int answer);
+// Runs a command line (the program's path alone: bare, as Add/Remove Programs
+// does), waits for the confirmation, checks its text and buttons and gives
+// the answer. Returns the exit code (STILL_ACTIVE when the program did not end).
+DWORD RunUninstallAnswering(const std::string &commandLine, int answer);
 
 // Registry content of an installation: both settings trees, the group name,
 // both registrations. RemoveRegistration undoes all of it.

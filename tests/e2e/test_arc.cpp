@@ -1,6 +1,6 @@
 // The arc mode run as an installer runs it, and its associations used the way
 // the shell uses them: opening an archive starts "Vel.exe" with the file.
-#include "support_arc.h"
+#include "e2e/support_arc.h"
 
 #include <shellapi.h>
 

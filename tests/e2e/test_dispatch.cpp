@@ -1,6 +1,7 @@
 // The program's start-up and choice of mode, run as the system runs it.
-#include "support_harness.h"
-#include "support_arc.h"
+#include "e2e/support_harness.h"
+#include "e2e/support_arc.h"
+#include "e2e/support_uninstall.h"
 
 #include <memory>
 
@@ -34,8 +35,8 @@ protected:
         DeleteTree(HKEY_CURRENT_USER, "Software\\Vel");
         DeleteTree(HKEY_USERS, ".DEFAULT\\Software\\Vel");
         DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Vel");
-        DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager");
-        DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe");
+        DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+        DeleteTree(HKEY_LOCAL_MACHINE, kAppPathsKey);
         for (const char *key : {".rar", "RAR archive"})
             DeleteTree(HKEY_CLASSES_ROOT, key);
     }
@@ -62,15 +63,7 @@ DWORD RunQuietly(const std::string &commandLine, DWORD *elapsed = nullptr)
 void ExpectUninstallQuestion(const std::string &commandLine)
 {
     SCOPED_TRACE(commandLine);
-    HANDLE process = Start(commandLine);
-    ASSERT_NE(nullptr, process);
-    HWND box = WaitForMessageBox();
-    ASSERT_NE(nullptr, box) << "no confirmation shown";
-    EXPECT_EQ("Continue with uninstall VEL", MessageBoxText(box));
-    EXPECT_TRUE(HasButton(box, IDYES));
-    EXPECT_TRUE(HasButton(box, IDNO));
-    Answer(box, IDNO);
-    EXPECT_EQ(0u, WaitAndClose(process));
+    EXPECT_EQ(0u, RunUninstallAnswering(commandLine, IDNO));
     EXPECT_TRUE(Exists(std::string(kDir) + "\\VelUninstall.exe")) << "No must change nothing";
 }
 

@@ -2,7 +2,7 @@
 // that must not be cut into others. Each case names a file or folder that a
 // looser reading of the list would have deleted; it must survive. The command
 // interpreter is made unavailable so the program directory stays to be examined.
-#include "support_uninstall.h"
+#include "e2e/support_uninstall.h"
 
 using namespace e2e;
 

@@ -1,7 +1,7 @@
 // The Start-menu group of an uninstall run: its folder below the Programs
 // folder and the command Program Manager receives. The command interpreter
 // is made unavailable so that one installation serves several runs.
-#include "support_uninstall.h"
+#include "e2e/support_uninstall.h"
 
 using namespace e2e;
 
@@ -9,7 +9,7 @@ namespace {
 
 const char kDir[] = "C:\\VelGroupTest";
 
-class ProgramGroup : public ::testing::Test {
+class ProgramGroup : public CleanupTest {
 protected:
     void SetUp() override
     {
@@ -24,8 +24,7 @@ protected:
     {
         RemoveRegistration();
         RemoveTree(kDir);
-        for (const std::string &path : cleanup_)
-            RemoveTree(path);
+        CleanupTest::TearDown();
         DeleteFileA(BatchPath().c_str());
     }
     // One uninstall run with the group name stored as the registration stores it.
@@ -39,10 +38,8 @@ protected:
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Vel")) << "the run went to its end";
     }
     std::string Folder(const std::string &group) { return programs_ + "\\" + group; }
-    void Keep(const std::string &path) { cleanup_.push_back(path); }
 
     std::string exe_, programs_;
-    std::vector<std::string> cleanup_;
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The register mode run as an installer runs it: the trees it writes for the
 // current user and the default profile, the system registrations, the launcher.
-#include "support_register.h"
+#include "e2e/support_register.h"
 
 #include <shellapi.h>
 
@@ -257,7 +257,7 @@ TEST_F(Register, PathsThatWouldNotFitSkipTheirStepOnly)
         bool launcher, appPath;
     } rows[] = {{247, true, true}, {248, false, true}, {251, false, true}, {252, false, false}};
     SetWindowsVersion("win98");
-    RemoveOnTearDown("C:\\Vel Long");
+    Keep("C:\\Vel Long");
     for (const Row &row : rows) {
         SCOPED_TRACE(row.length);
         CleanRegistry();

@@ -1,7 +1,7 @@
 // First-run defaults of the register mode: what a user already has keeps its
 // defaults away, per hive, and the locale gate decides on the code tables and
 // the transliteration.
-#include "support_register.h"
+#include "e2e/support_register.h"
 
 using namespace e2e;
 

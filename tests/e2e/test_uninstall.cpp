@@ -1,7 +1,7 @@
 // The whole uninstallation as Add/Remove Programs runs it: the confirmation,
 // the list file's passes, the group, the registry, and the batch file that
 // removes the program's file and directory after the program has ended.
-#include "support_uninstall.h"
+#include "e2e/support_uninstall.h"
 
 using namespace e2e;
 
@@ -14,7 +14,7 @@ std::string Parent(const std::string &path)
     return path.substr(0, path.rfind('\\'));
 }
 
-class Uninstall : public ::testing::Test {
+class Uninstall : public CleanupTest {
 protected:
     void SetUp() override
     {
@@ -25,12 +25,10 @@ protected:
     void TearDown() override
     {
         RemoveRegistration();
-        for (const std::string &path : cleanup_)
-            RemoveTree(path);
+        CleanupTest::TearDown();
         DeleteFileA(BatchPath().c_str());
         SetWindowsVersion("");
     }
-    void Keep(const std::string &path) { cleanup_.push_back(path); }
 
     // A sample installation in dir: directories listed before their contents,
     // CRLF and LF lines, trailing blanks and tabs, blank lines, a read-only and
@@ -60,8 +58,6 @@ protected:
         WriteRegistration(kGroup, dir);
         return exe;
     }
-
-    std::vector<std::string> cleanup_;
 };
 
 void ExpectRegistrationGone()

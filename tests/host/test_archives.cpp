@@ -1,7 +1,7 @@
 // The archive open command composed from a module path, natively under the
 // sanitizers: the shape of the command and its refusal when it cannot fit.
-#include "archives.h"
-#include "guarded.h"
+#include "install/archives_text.h"
+#include "common/canary.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

@@ -1,6 +1,6 @@
 // The executable mask merge and the list splitter, natively under the sanitizers.
-#include "pathext.h"
-#include "guarded.h"
+#include "install/pathext_text.h"
+#include "common/canary.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

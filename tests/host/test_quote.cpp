@@ -1,6 +1,6 @@
 // The quoting rule for paths put into command lines, natively under the sanitizers.
-#include "quote.h"
-#include "guarded.h"
+#include "install/quote_text.h"
+#include "common/canary.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

@@ -1,6 +1,7 @@
 // Text steps of the registration, natively under the sanitizers.
-#include "register_text.h"
-#include "guarded.h"
+#include "install/register_text.h"
+#include "base/modulepath_text.h"
+#include "common/canary.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

@@ -4,10 +4,10 @@
 #include <string.h>
 #include <string>
 
-#include "mode.h"
-#include "settings_path.h"
-#include "text.h"
-#include "guarded.h"
+#include "main/mode_text.h"
+#include "registry/settings_text.h"
+#include "base/bounded_text.h"
+#include "common/canary.h"
 
 TEST(Text, CopyAppendAndFormatReportCutsAndStayInside)
 {

@@ -1,8 +1,8 @@
 // Text routines of the uninstallation, natively under the sanitizers.
-#include "listentry.h"
-#include "groupname.h"
-#include "batch.h"
-#include "guarded.h"
+#include "uninstall/listentry_text.h"
+#include "uninstall/groupname_text.h"
+#include "uninstall/batch_text.h"
+#include "common/canary.h"
 
 #include <gtest/gtest.h>
 #include <stdio.h>

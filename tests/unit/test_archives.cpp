@@ -1,8 +1,8 @@
 // The archive associations and the settings layer below HKEY_CLASSES_ROOT,
 // against the real registry with the roots redirected to scratch keys.
-#include "support_registry.h"
-#include "archives.h"
-#include "settings.h"
+#include "unit/support_registry.h"
+#include "install/archives.h"
+#include "registry/settings.h"
 
 #include <string.h>
 

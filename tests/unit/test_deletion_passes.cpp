@@ -1,5 +1,6 @@
 // The deletion passes over a list file, against the real file system.
-#include "uninstall.h"
+#include "uninstall/uninstall.h"
+#include "common/files.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,32 +13,15 @@ class DeletionPasses : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        dir_ = std::string(temp) + "VelPasses";
-        RemoveAll();
+        dir_ = TempDir() + "VelPasses";
+        RemoveTree(dir_);
         ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), NULL));
     }
-    void TearDown() override { RemoveAll(); }
+    void TearDown() override { RemoveTree(dir_); }
 
-    void RemoveAll()
-    {
-        for (const char *name : {"Docs\\a.txt", "Docs\\b.txt", "a.txt", "b.txt", "list.lst"}) {
-            SetFileAttributesA(In(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(In(name).c_str());
-        }
-        RemoveDirectoryA(In("Docs").c_str());
-        RemoveDirectoryA(dir_.c_str());
-    }
     std::string In(const std::string &name) { return dir_ + "\\" + name; }
-    void Write(const std::string &name, const std::string &text)
-    {
-        FILE *file = fopen(In(name).c_str(), "wb");
-        ASSERT_NE(nullptr, file) << name;
-        fwrite(text.data(), 1, text.size(), file);
-        fclose(file);
-    }
-    bool Exists(const std::string &name) { return GetFileAttributesA(In(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
+    void Write(const std::string &name, const std::string &text) { WriteBytes(In(name), text); }
+    bool Exists(const std::string &name) { return ::Exists(In(name)); }
     int Passes(const std::string &list)
     {
         Write("list.lst", list);

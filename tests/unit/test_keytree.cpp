@@ -1,8 +1,9 @@
 // Whole-tree copy and delete, and delete-if-empty, against the real registry
 // (redirected scratch roots).
-#include "support_registry.h"
-#include "keytree.h"
-#include "settings.h"
+#include "unit/support_registry.h"
+#include "registry/keytree.h"
+#include "registry/series.h"
+#include "registry/settings.h"
 
 #include <string.h>
 #include <string>

@@ -3,7 +3,7 @@
 #include <string.h>
 #include <string>
 
-#include "main.h"
+#include "base/messages.h"
 
 TEST(Messages, TextsComeFromTheResourcesThroughARingOfFiveSlots)
 {

@@ -1,6 +1,6 @@
 // The settings layer against the real registry (redirected scratch roots).
-#include "support_registry.h"
-#include "settings.h"
+#include "unit/support_registry.h"
+#include "registry/settings.h"
 
 #include <string.h>
 

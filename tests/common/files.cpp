@@ -1,0 +1,87 @@
+#include "common/files.h"
+
+#include <string.h>
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void MakeDirs(const std::string &path)
+{
+    for (size_t i = 3; i <= path.size(); i++)
+        if (i == path.size() || path[i] == '\\')
+            CreateDirectoryA(path.substr(0, i).c_str(), NULL);
+}
+
+void WriteBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+    ASSERT_EQ(bytes.size(), written) << path;
+}
+
+std::string ReadBytes(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, NULL) && got > 0)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+void RemoveTree(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (!DeleteFileA(path.c_str()))
+            RemoveDirectoryA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
+                RemoveTree(path + "\\" + found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string TempDir()
+{
+    char path[MAX_PATH];
+    GetTempPathA(sizeof path, path);
+    return path;
+}
+
+bool WaitUntilGone(const std::string &path, DWORD milliseconds)
+{
+    for (DWORD waited = 0; waited <= milliseconds; waited += 100) {
+        if (!Exists(path))
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+void CleanupTest::TearDown()
+{
+    for (const std::string &path : kept_)
+        RemoveTree(path);
+    kept_.clear();
+}

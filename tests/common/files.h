@@ -1,0 +1,32 @@
+// File helpers of the tests, on the real file system of the Wine prefix,
+// and the one fixture that removes what a test made.
+#ifndef VEL_TEST_COMMON_FILES_H
+#define VEL_TEST_COMMON_FILES_H
+
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+bool Exists(const std::string &path);
+void MakeDirs(const std::string &path);   // the path and its missing parents
+void WriteBytes(const std::string &path, const std::string &bytes);
+std::string ReadBytes(const std::string &path);   // "<missing>" when it cannot be read
+// Removes a directory tree, clearing attributes first; a directory link is
+// not entered. Missing is fine.
+void RemoveTree(const std::string &path);
+std::string TempDir();   // GetTempPathA, with its trailing backslash
+// Polls until the path is gone; false on time-out.
+bool WaitUntilGone(const std::string &path, DWORD milliseconds = 30000);
+
+// A test that removes every path given to Keep() on tear-down, pass or fail.
+class CleanupTest : public ::testing::Test {
+protected:
+    void TearDown() override;
+    void Keep(const std::string &path) { kept_.push_back(path); }
+
+private:
+    std::vector<std::string> kept_;
+};
+
+#endif

@@ -1,0 +1,42 @@
+// Raw registry helpers of the tests, on whatever the predefined roots point
+// to: the prefix's real hives in end-to-end tests, scratch keys in unit tests.
+#ifndef VEL_TEST_COMMON_REGISTRY_H
+#define VEL_TEST_COMMON_REGISTRY_H
+
+#include <windows.h>
+#include <map>
+#include <string>
+#include <vector>
+
+struct Value {
+    DWORD type;
+    std::vector<unsigned char> bytes;
+    bool operator==(const Value &o) const { return type == o.type && bytes == o.bytes; }
+};
+Value StringValue(const std::string &text);   // REG_SZ with its terminator
+Value DwordValue(DWORD value);
+Value BinaryValue(const void *data, size_t size);
+
+bool KeyExists(HKEY root, const std::string &path);
+void CreateKey(HKEY root, const std::string &path);   // fails the test when it cannot
+void DeleteTree(HKEY root, const std::string &path);  // missing is fine
+void SetRaw(HKEY root, const std::string &path, const std::string &name, DWORD type,
+            const void *data, DWORD size);
+void SetString(HKEY root, const std::string &path, const std::string &name, const std::string &text);
+
+// A value's type and exact bytes; false when missing.
+bool GetValue(HKEY root, const std::string &path, const std::string &name, Value *value);
+bool GetRaw(HKEY root, const std::string &path, const std::string &name, DWORD *type,
+            std::vector<unsigned char> *bytes);
+// A string value up to its first terminator, or "<missing>".
+std::string GetString(HKEY root, const std::string &path, const std::string &name);
+
+// Every value below a key, by "subkey\path|value name" (case as stored), and
+// "subkey\path\" for every key below it.
+std::map<std::string, Value> DumpTree(HKEY root, const std::string &path);
+
+// Subkeys or values directly below a key; (DWORD)-1 when it cannot be opened.
+DWORD CountSubkeys(HKEY root, const std::string &path);
+DWORD CountValues(HKEY root, const std::string &path);
+
+#endif
