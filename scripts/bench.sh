@@ -1,13 +1,22 @@
 # Sourced by scripts/test and scripts/demo: the bench of real Win32 under Wine.
-# bench_start DIR  creates DIR/wineprefix once (32-bit Windows, no Mono/Gecko
-#                  prompts), starts a private Xvfb display and the prefix's
-#                  wineserver, and exports WINEPREFIX, WINEARCH, DISPLAY.
+# bench_start DIR [win32|win64]
+#                  creates a prefix in DIR once (no Mono/Gecko prompts): a
+#                  32-bit Windows in DIR/wineprefix (the default), or a 64-bit
+#                  one in DIR/wineprefix64, where the 32-bit program runs under
+#                  WoW64 with its HKLM\SOFTWARE in Wow6432Node. Starts a private
+#                  Xvfb display and the prefix's wineserver, and exports
+#                  WINEPREFIX, WINEARCH, DISPLAY.
 # bench_stop       stops both. Every background process writes to files in DIR.
 
 bench_start() {
-  local dir
+  local dir arch=${2:-win32}
   dir=$(cd "$1" && pwd)
-  export WINEPREFIX="$dir/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+  export WINEARCH=$arch WINEDEBUG=-all
+  if [ "$arch" = win64 ]; then
+    export WINEPREFIX="$dir/wineprefix64"
+  else
+    export WINEPREFIX="$dir/wineprefix"
+  fi
   # ";" separates entries: after "=" a comma would belong to the value.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe="
 
@@ -39,5 +48,6 @@ bench_stop() {
   if [ -n "${BENCH_XVFB_PID:-}" ]; then
     kill "$BENCH_XVFB_PID" 2>/dev/null || true
     wait "$BENCH_XVFB_PID" 2>/dev/null || true
+    BENCH_XVFB_PID=""
   fi
 }
