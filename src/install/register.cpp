@@ -80,6 +80,7 @@ void CreateLauncherBatch(void)
 
 int RunRegistration(const char *commandLine)
 {
+    CopyText(g_executableMask, sizeof g_executableMask, EXECUTABLE_MASK_START);
     if (g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT)
         AppendText(g_executableMask, sizeof g_executableMask, ",*.cmd");
     MergePathExt(g_executableMask, sizeof g_executableMask);
