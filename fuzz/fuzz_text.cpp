@@ -1,7 +1,9 @@
 // Arbitrary texts through the bounded helpers, the mode choice and the
 // settings path composition: nothing may be written past a buffer, every
-// result is terminated, and a reported fit is a true fit.
+// result is terminated, and a reported fit is a true fit. The formatter gives
+// byte for byte what the host's snprintf gives for the conversions it knows.
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -9,6 +11,102 @@
 #include "registry/settings_text.h"
 #include "base/bounded_text.h"
 #include "common/canary.h"
+
+#include <string>
+
+namespace {
+
+// FormatText and snprintf on the same format, arguments and size: the same
+// bytes up to the terminator, a fit exactly when snprintf needed less than
+// size, and no byte written past size.
+// The formats are made from the input on purpose.
+#pragma clang diagnostic ignored "-Wformat-security"
+#pragma clang diagnostic ignored "-Wformat-nonliteral"
+
+template <typename... Args>
+void CompareWithSnprintf(size_t size, const char *format, Args... args)
+{
+    unsigned char ours[96 + 32];
+    memset(ours, kCanary, sizeof ours);
+    int fit = FormatText((char *)ours, size, format, args...);
+    RequireCanary(ours, size, sizeof ours);
+    char theirs[96];
+    int need = snprintf(theirs, size, format, args...);
+    if (need < 0 || fit != (size > 0 && (size_t)need < size))
+        abort();
+    if (size > 0 && strcmp((char *)ours, theirs) != 0)
+        abort();
+}
+
+// The arguments of conversion `depth` and the ones after it, by kind:
+// 's' %s, 'p' %.*s, 'd' %d, 'u' %u; any other kind ends the list.
+template <int Depth, typename... Args>
+void FormatWithKinds(size_t size, const char *format, const char *kinds, const char *const *texts,
+                     const int *numbers, Args... args)
+{
+    if constexpr (Depth < 3) {
+        switch (kinds[Depth]) {
+        case 's':
+            return FormatWithKinds<Depth + 1>(size, format, kinds, texts, numbers, args..., texts[Depth]);
+        case 'p':
+            return FormatWithKinds<Depth + 1>(size, format, kinds, texts, numbers, args..., numbers[Depth],
+                                              texts[Depth]);
+        case 'd':
+            return FormatWithKinds<Depth + 1>(size, format, kinds, texts, numbers, args..., numbers[Depth]);
+        case 'u':
+            return FormatWithKinds<Depth + 1>(size, format, kinds, texts, numbers, args...,
+                                              (unsigned)numbers[Depth]);
+        }
+    }
+    CompareWithSnprintf(size, format, args...);
+}
+
+// Input: the buffer size, a byte of three 2-bit conversion kinds, three
+// numbers of 4 bytes (precisions and values, INT_MIN and negatives
+// included), then the texts: literal text and the arguments, split at NULs.
+void FuzzFormatter(const uint8_t *data, size_t size)
+{
+    if (size < 14)
+        return;
+    size_t bufferSize = data[0] % 96;
+    int numbers[3];
+    memcpy(numbers, data + 2, sizeof numbers);
+    // Small precisions as often as large ones: they cut inside the text.
+    for (int &n : numbers)
+        if (n & 0x100)
+            n %= 16;
+    static const char kKinds[] = "spdu";
+    static const char *const kSpecs[] = {"%s", "%.*s", "%d", "%u"};
+    int count = data[1] >> 6;   // 0 to 3 conversions
+    char kinds[4] = {};
+    std::string literal[4];
+    char *texts[3] = {};
+    // The texts are split at NULs and each copied to a buffer of its own size,
+    // so a precision beyond a text's end shows as a read past it.
+    const char *rest = (const char *)data + 14, *end = (const char *)data + size;
+    std::string pieces[7];
+    for (std::string &piece : pieces) {
+        const char *stop = (const char *)memchr(rest, 0, end - rest);
+        piece.assign(rest, stop ? stop : end);
+        rest = stop ? stop + 1 : end;
+    }
+    for (int i = 0; i < 4; i++)
+        for (char c : pieces[i])   // literal '%' doubled: snprintf knows no other rule for it
+            literal[i] += c == '%' ? std::string("%%") : std::string(1, c);
+    std::string format = literal[0];
+    for (int i = 0; i < count; i++) {
+        int kind = (data[1] >> (2 * i)) & 3;
+        kinds[i] = kKinds[kind];
+        format += kSpecs[kind] + literal[i + 1];
+        texts[i] = (char *)malloc(pieces[4 + i].size() + 1);
+        memcpy(texts[i], pieces[4 + i].c_str(), pieces[4 + i].size() + 1);
+    }
+    FormatWithKinds<0>(bufferSize, format.c_str(), kinds, texts, numbers);
+    for (char *text : texts)
+        free(text);
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -74,5 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (rest < first || rest > first + strlen(first))
         abort();
     ChooseMode(rest);
+
+    FuzzFormatter(data, size);
     return 0;
 }
