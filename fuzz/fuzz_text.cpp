@@ -1,7 +1,8 @@
 // Arbitrary texts through the bounded helpers, the mode choice and the
 // settings path composition: nothing may be written past a buffer, every
 // result is terminated, and a reported fit is a true fit. The formatter gives
-// byte for byte what the host's snprintf gives for the conversions it knows.
+// byte for byte what the host's snprintf gives for the conversions it knows,
+// and the program's own C library functions what the host's give.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,9 +13,55 @@
 #include "base/bounded_text.h"
 #include "common/canary.h"
 
+#include <algorithm>
 #include <string>
 
+// The program's own C library functions, in a namespace beside the host's.
+namespace own {
+#include "main/cstring.cpp"
+}
+
 namespace {
+
+int Sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
+
+// Every function of src/main/cstring.cpp on the two texts, against the host's.
+void CompareStringFunctions(const char *first, const char *second, unsigned char byte)
+{
+    size_t n = byte % 16;
+    if (own::strlen(first) != strlen(first) || own::strnlen(first, n) != strnlen(first, n)
+        || Sign(own::strcmp(first, second)) != Sign(strcmp(first, second))
+        || Sign(own::strncmp(first, second, n)) != Sign(strncmp(first, second, n)))
+        abort();
+    // The terminator, a byte that is there, any byte, and one given as a negative int.
+    for (int c : {0, (int)(unsigned char)first[0], (int)byte, (int)(signed char)byte})
+        if (own::strchr(first, c) != strchr(first, c) || own::strrchr(first, c) != strrchr(first, c))
+            abort();
+    if (own::strcspn(first, second) != strcspn(first, second) || own::strpbrk(first, second) != strpbrk(first, second)
+        || own::strstr(first, second) != strstr(first, second))
+        abort();
+    size_t common = std::min(strlen(first), strlen(second)) + 1;
+    if (Sign(own::memcmp(first, second, common)) != Sign(memcmp(first, second, common)))
+        abort();
+
+    // Copies, fills and overlapping moves in both directions, inside buffers of 64 + 16.
+    size_t len = std::min(strlen(first), (size_t)64);
+    char ours[80], theirs[80];
+    memset(ours, 'x', sizeof ours);
+    memset(theirs, 'x', sizeof theirs);
+    own::memcpy(ours + n, first, len);
+    memcpy(theirs + n, first, len);
+    own::memset(ours + len / 2, byte, n);
+    memset(theirs + len / 2, byte, n);
+    size_t from = byte >> 4, to = byte & 15;
+    own::memmove(ours + to, ours + from, len);
+    memmove(theirs + to, theirs + from, len);
+    if (memcmp(ours, theirs, sizeof ours) != 0)
+        abort();
+}
 
 // FormatText and snprintf on the same format, arguments and size: the same
 // bytes up to the terminator, a fit exactly when snprintf needed less than
@@ -174,5 +221,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ChooseMode(rest);
 
     FuzzFormatter(data, size);
+    CompareStringFunctions(first, second, data[0]);
     return 0;
 }
