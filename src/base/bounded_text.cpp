@@ -1,6 +1,5 @@
 #include "base/bounded_text.h"
 
-#include <stdio.h>
 #include <string.h>
 
 int CopyText(char *dst, size_t size, const char *src)
@@ -29,20 +28,68 @@ int AppendText(char *dst, size_t size, const char *src)
     return CopyText(dst + used, size - used, src);
 }
 
+// The formatter is our own, so the program needs no C runtime and behaves
+// the same wherever it is built: the host tests check this very code.
 int FormatTextV(char *dst, size_t size, const char *format, va_list args)
 {
     if (size == 0)
         return 0;
-#if defined(_WIN32)
-    // msvcrt's formatter keeps the program small; it neither terminates a cut
-    // result nor tells a cut from an exact fit, so both are done here.
-    int n = _vsnprintf(dst, size - 1, format, args);
-    dst[size - 1] = 0;
-    return n >= 0 && (size_t)n <= size - 1;
-#else
-    int n = vsnprintf(dst, size, format, args);
-    return n >= 0 && (size_t)n < size;
-#endif
+    size_t used = 0;
+    int fit = 1;
+    for (const char *f = format; *f; f++) {
+        const char *piece = f;   // by default the character itself
+        size_t len = 1;
+        char digits[11];         // the ten digits of 4294967295 and a sign
+        if (*f == '%') {
+            char conversion = f[1];
+            if (conversion == '%') {
+                f++;
+            } else if (conversion == 's' || (conversion == '.' && f[2] == '*' && f[3] == 's')) {
+                int precision = -1;   // negative: the whole text, as in C
+                if (conversion == '.') {
+                    precision = va_arg(args, int);
+                    f += 2;
+                }
+                piece = va_arg(args, const char *);
+                if (!piece)
+                    piece = "(null)";
+                len = precision < 0 ? strlen(piece) : strnlen(piece, (size_t)precision);
+                f++;
+            } else if (conversion == 'd' || conversion == 'u') {
+                unsigned value;
+                int negative = 0;
+                if (conversion == 'd') {
+                    int number = va_arg(args, int);
+                    negative = number < 0;
+                    // INT_MIN too: its magnitude fits an unsigned.
+                    value = negative ? 0u - (unsigned)number : (unsigned)number;
+                } else {
+                    value = va_arg(args, unsigned);
+                }
+                char *p = digits + sizeof digits;
+                do {
+                    *--p = (char)('0' + value % 10);
+                    value /= 10;
+                } while (value);
+                if (negative)
+                    *--p = '-';
+                piece = p;
+                len = (size_t)(digits + sizeof digits - p);
+                f++;
+            }
+            // Anything else, a '%' at the very end included, is not a
+            // conversion: the '%' is written as it is, and what follows it is
+            // plain text. No argument is taken.
+        }
+        for (size_t i = 0; i < len; i++) {
+            if (used + 1 < size)
+                dst[used++] = piece[i];
+            else
+                fit = 0;
+        }
+    }
+    dst[used] = 0;
+    return fit;
 }
 
 int FormatText(char *dst, size_t size, const char *format, ...)

@@ -13,6 +13,10 @@
 
 int CopyText(char *dst, size_t size, const char *src);
 int AppendText(char *dst, size_t size, const char *src);
+// The formatter understands exactly %s, %.*s (a negative precision means the
+// whole text), %d, %u and %%; a NULL text prints as "(null)". Any other '%'
+// (an unknown conversion, a width, a flag, a '%' at the end) is written as it
+// is and takes no argument. The cut text is the start of the whole one.
 int FormatText(char *dst, size_t size, const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 3, 4)))

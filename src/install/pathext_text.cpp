@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-char g_executableMask[EXECUTABLE_MASK_SIZE] = "*.exe,*.com,*.bat,%PATHEXT%";
+char g_executableMask[EXECUTABLE_MASK_SIZE];
 
 static int IsListSpace(char c)
 {

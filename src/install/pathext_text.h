@@ -10,8 +10,10 @@
 #define LIST_ITEM_SIZE 260          // one item of that value
 #define EXTENSION_PATTERN_SIZE 32   // "*" and an item of at most 30 characters
 
-// Initially "*.exe,*.com,*.bat,%PATHEXT%"; the registration completes it once
-// and the default writers read it for both profiles.
+// The mask's fixed part, which the registration puts in g_executableMask
+// before completing it once; the default writers read it for both profiles.
+// Filled at run time: an initialised 1 KB array would take 1 KB of the file.
+#define EXECUTABLE_MASK_START "*.exe,*.com,*.bat,%PATHEXT%"
 extern char g_executableMask[EXECUTABLE_MASK_SIZE];
 
 // Copies the item that starts at position into item (itemSize bytes) and

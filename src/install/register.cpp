@@ -9,8 +9,8 @@
 #include "base/bounded_text.h"
 #include "base/process.h"
 #include "base/product.h"
+#include "base/wholefile.h"
 
-#include <stdio.h>
 #include <string.h>
 
 static void SetStringValue(HKEY key, const char *name, const char *text)
@@ -50,16 +50,6 @@ void RegisterProduct(const char *text)
         WriteSettingString(FTP_HOST_KEY, "Description", "Latest VEL");
 }
 
-// Creates an empty file (or empties it); 1 on success.
-static int CreateEmptyFile(const char *path)
-{
-    FILE *file = fopen(path, "wb");
-    if (!file)
-        return 0;
-    fclose(file);
-    return 1;
-}
-
 void CreateLauncherBatch(void)
 {
     char modulePath[PATH_SIZE];
@@ -74,7 +64,7 @@ void CreateLauncherBatch(void)
     // cut is skipped rather than writing to a file of another name.
     char marker[PATH_SIZE], launcher[PATH_SIZE], fileManager[PATH_SIZE], line[PATH_SIZE + 32];
     if (!ComposeProgramFilePath(marker, sizeof marker, modulePath, LAUNCHER_MARKER_NAME)
-        || !CreateEmptyFile(marker))
+        || !WriteWholeFile(marker, "", 0))
         return;
     if (!ComposeProgramFilePath(launcher, sizeof launcher, modulePath, LAUNCHER_NAME)
         || GetFileAttributesA(launcher) != INVALID_FILE_ATTRIBUTES)
@@ -84,15 +74,13 @@ void CreateLauncherBatch(void)
         || !FormatLauncherLine(line, sizeof line, fileManager))
         return;
 
-    FILE *file = fopen(launcher, "wb");
-    if (!file)
-        return;
-    fwrite(line, 1, strlen(line), file);
-    fclose(file);
+    // A failed write is ignored as every other step of the registration.
+    WriteWholeFile(launcher, line, (DWORD)strlen(line));
 }
 
 int RunRegistration(const char *commandLine)
 {
+    CopyText(g_executableMask, sizeof g_executableMask, EXECUTABLE_MASK_START);
     if (g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT)
         AppendText(g_executableMask, sizeof g_executableMask, ",*.cmd");
     MergePathExt(g_executableMask, sizeof g_executableMask);

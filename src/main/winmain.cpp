@@ -4,6 +4,7 @@
 #include "base/process.h"
 #include "base/product.h"
 #include "registry/keytree.h"
+#include "registry/settings.h"
 #include "install/register.h"
 #include "install/archives.h"
 #include "uninstall/uninstall.h"
@@ -36,6 +37,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     const char *commandLine = CommandLineAfterProgramName(GetCommandLineA());
     QueryPlatformVersion();
     g_instance = instance;
+    SetSettingsHive(HKEY_CURRENT_USER);   // every mode starts in the current user's settings
 
     // A shell extension list left empty by an uninstalled handler makes the
     // shell look for handlers that are not there; drop it while it is empty.

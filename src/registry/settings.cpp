@@ -5,7 +5,10 @@
 
 #include <string.h>
 
-static HKEY s_hive = HKEY_CURRENT_USER;
+// NULL until set, and every key operation on it fails: the entry point sets
+// HKEY_CURRENT_USER before any mode runs. An initial value here would give
+// the program a data section of its own, 512 bytes of file for 4 bytes.
+static HKEY s_hive;
 static char s_hivePrefix[SETTINGS_PATH_SIZE];
 static int s_prefixRefused;   // the last prefix set did not fit: no path is composed
 

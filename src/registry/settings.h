@@ -8,6 +8,8 @@
 
 #define SETTINGS_PATH_SIZE 80     // composed settings paths and the hive prefix
 
+// The hive the settings live in; HKEY_CURRENT_USER once the program has
+// started (NULL before: nothing is read or written).
 void SetSettingsHive(HKEY hive);
 HKEY GetSettingsHive(void);
 // A prefix of 80 bytes or more is refused: until one that fits is set, no

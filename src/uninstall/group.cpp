@@ -25,7 +25,13 @@ static void RemoveGroupFolder(const char *group)
     if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) != S_OK)
         return;   // no Programs folder: no path to work on
     BOOL found = SHGetPathFromIDListA(location, programs);
-    CoTaskMemFree(location);
+    // The shell's own allocator takes the list back: CoTaskMemFree would
+    // bring in a whole DLL (ole32) for this one call.
+    IMalloc *shellMalloc;
+    if (SHGetMalloc(&shellMalloc) == S_OK) {
+        shellMalloc->Free(location);
+        shellMalloc->Release();
+    }
     if (!found || !programs[0])
         return;
 

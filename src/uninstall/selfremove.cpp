@@ -3,8 +3,8 @@
 #include "base/process.h"
 #include "base/product.h"
 #include "base/bounded_text.h"
+#include "base/wholefile.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #define COMMAND_LINE_SIZE 512
@@ -28,13 +28,7 @@ static int ConvertToOem(const char *path, char *out, DWORD size)
 // Writes the whole text; 0 when any of it is lost, and the file is then gone.
 static int WriteBatchFile(const char *batchPath, const char *text)
 {
-    FILE *file = fopen(batchPath, "wb");
-    if (!file)
-        return 0;
-    size_t len = strlen(text);
-    int written = fwrite(text, 1, len, file) == len;
-    if (fclose(file) != 0)
-        written = 0;
+    int written = WriteWholeFile(batchPath, text, (DWORD)strlen(text));
     // A batch file cut short could run half a command line.
     if (!written)
         DeleteFileA(batchPath);

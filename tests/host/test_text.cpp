@@ -1,6 +1,9 @@
 // Bounded text helpers, mode choice and settings path composition, natively
 // under the sanitizers: every write stays inside its buffer and cuts are reported.
 #include <gtest/gtest.h>
+#include <limits.h>
+#include <stdarg.h>
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 
@@ -42,6 +45,83 @@ TEST(Text, CopyAppendAndFormatReportCutsAndStayInside)
     EXPECT_EQ(0, AppendText(u.text(), 4, "x"));
     EXPECT_STREQ("abc", u.text());
     EXPECT_TRUE(u.intact());
+}
+
+namespace {
+
+// FormatTextV without the compiler's format check, for the rows that hand
+// the formatter what the check would refuse.
+int FormatUnchecked(char *dst, size_t size, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int fit = FormatTextV(dst, size, format, args);
+    va_end(args);
+    return fit;
+}
+
+}  // namespace
+
+TEST(Text, FormatterGivesTheWholeTextOrItsStartAtEveryBoundary)
+{
+    // "abc" in a buffer of exactly its size: a precision beyond it must stop
+    // at its terminator (the sanitizer sees a read past the buffer).
+    char *abc = (char *)malloc(4);
+    memcpy(abc, "abc", 4);
+    struct Row {
+        const char *name;
+        int (*format)(char *dst, size_t size, const char *abc);
+        const char *whole;
+    } rows[] = {
+        {"text and numbers",
+         [](char *d, size_t n, const char *t) { return FormatText(d, n, "%s-%d-%u", t, -5, 5u); }, "abc--5-5"},
+        {"INT_MIN", [](char *d, size_t n, const char *) { return FormatText(d, n, "%d", INT_MIN); },
+         "-2147483648"},
+        {"INT_MAX", [](char *d, size_t n, const char *) { return FormatText(d, n, "%d", INT_MAX); },
+         "2147483647"},
+        {"zero", [](char *d, size_t n, const char *) { return FormatText(d, n, "<%d|%u>", 0, 0u); }, "<0|0>"},
+        {"negative", [](char *d, size_t n, const char *) { return FormatText(d, n, "%d", -7); }, "-7"},
+        {"UINT_MAX", [](char *d, size_t n, const char *) { return FormatText(d, n, "%u", UINT_MAX); },
+         "4294967295"},
+        {"precision 0", [](char *d, size_t n, const char *t) { return FormatText(d, n, "[%.*s]", 0, t); },
+         "[]"},
+        {"precision 2", [](char *d, size_t n, const char *t) { return FormatText(d, n, "[%.*s]", 2, t); },
+         "[ab]"},
+        {"precision beyond the text",
+         [](char *d, size_t n, const char *t) { return FormatText(d, n, "[%.*s]", 1000, t); }, "[abc]"},
+        {"negative precision: the whole text",
+         [](char *d, size_t n, const char *t) { return FormatText(d, n, "[%.*s]", -1, t); }, "[abc]"},
+        {"percent", [](char *d, size_t n, const char *) { return FormatText(d, n, "100%%%%"); }, "100%%"},
+        {"empty", [](char *d, size_t n, const char *) { return FormatText(d, n, "%s", ""); }, ""},
+        {"NULL text", [](char *d, size_t n, const char *) { return FormatText(d, n, "%s", (const char *)NULL); },
+         "(null)"},
+        // Not conversions: written as they are, and no argument is taken, so
+        // the %s after them still gets the first one.
+        {"bare trailing percent", [](char *d, size_t n, const char *t) { return FormatUnchecked(d, n, "%s%", t); },
+         "abc%"},
+        {"unknown conversion",
+         [](char *d, size_t n, const char *t) { return FormatUnchecked(d, n, "%x%c%s", t); }, "%x%cabc"},
+        {"width and flags",
+         [](char *d, size_t n, const char *t) { return FormatUnchecked(d, n, "%5d%-s%ld%.3s|%s", t); },
+         "%5d%-s%ld%.3s|abc"},
+        {"precision without its s",
+         [](char *d, size_t n, const char *t) { return FormatUnchecked(d, n, "%.*d%.%s", t); }, "%.*d%.abc"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        size_t need = strlen(row.whole) + 1;
+        // Every size from 0 to two past the exact fit: 0 and 1 are
+        // edges of their own, need - 1 cuts one character.
+        for (size_t size = 0; size <= need + 1; size++) {
+            SCOPED_TRACE(size);
+            Guarded g(size);
+            EXPECT_EQ(size >= need ? 1 : 0, row.format(g.text(), size, abc));
+            if (size > 0)
+                EXPECT_EQ(std::string(row.whole).substr(0, size - 1), g.text());
+            EXPECT_TRUE(g.intact());
+        }
+    }
+    free(abc);
 }
 
 TEST(Text, CaseFoldingIsAsciiOnly)

@@ -1,0 +1,15 @@
+// The program's entry point, in place of MinGW's start-up code. Linked into
+// VelUninstall.exe only.
+#include "main/mode_text.h"
+
+#include <windows.h>
+
+// The program has no static constructors (scripts/size-check sees to it), no
+// heap, no arguments to split and nothing to run at exit, so the entry point
+// only calls WinMain and ends the process with its result. The program shows
+// no window of its own: the show command is the default.
+extern "C" void ProgramStart(void)
+{
+    const char *commandLine = CommandLineAfterProgramName(GetCommandLineA());
+    ExitProcess((UINT)WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)commandLine, SW_SHOWDEFAULT));
+}
