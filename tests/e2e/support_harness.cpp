@@ -22,6 +22,11 @@ std::string BuiltProduct()
     return WindowsPathOf(VEL_PRODUCT_EXE);
 }
 
+std::string InstallerExample()
+{
+    return WindowsPathOf(VEL_SETUP_EXE);
+}
+
 std::string StandIn(const std::string &name)
 {
     return WindowsPathOf(std::string(VEL_TEST_DIR) + "/standin_" + name + ".exe");

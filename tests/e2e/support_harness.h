@@ -21,6 +21,8 @@ extern const char kAppPathsKey[];    // App Paths entry, as the registration nam
 
 // The freshly built product, as a Windows path.
 std::string BuiltProduct();
+// The installer example built from installer/VelSample.nsi, as a Windows path.
+std::string InstallerExample();
 // A small program built from tests/e2e/standin_<name>.cpp, for tests to put
 // where the product expects another program.
 std::string StandIn(const std::string &name);
