@@ -12,7 +12,8 @@
 ;            -DOUTFILE=<VelSampleSetup.exe> VelSample.nsi
 ; Silent install: VelSampleSetup.exe /S [/D=<program directory>]
 ; Exit codes: 0 installed, 1 cancelled, 2 stopped by a failed step (the step's
-; message is in the details and, without /S, in a message box).
+; message is in the details, in %TEMP%\VelSampleSetup.err and, without /S, in a
+; message box).
 
 !macro Require NAME
   !ifndef ${NAME}
@@ -51,9 +52,13 @@ Page instfiles
 
 Var List   ; the open "UnInstall.lst"
 
-; Stops the installation with a message that names the failed step.
+; Stops the installation with a message that names the failed step. A silent
+; install shows no message, so the text also goes to %TEMP%\VelSampleSetup.err.
 !macro Fail TEXT
   DetailPrint "${TEXT}"
+  FileOpen $R9 "$TEMP\VelSampleSetup.err" w
+  FileWrite $R9 "${TEXT}$\r$\n"
+  FileClose $R9
   MessageBox MB_OK|MB_ICONSTOP "${TEXT}" /SD IDOK
   Abort "${TEXT}"
 !macroend
