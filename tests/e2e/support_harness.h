@@ -34,6 +34,9 @@ std::string InstallProductAt(const std::string &dir);
 // Starts a program with exactly this command line (no application name, as a
 // shell does). Returns the process handle or NULL.
 HANDLE Start(const std::string &commandLine);
+// Runs a program with its standard output and error into a pipe, waits for
+// it, and returns what it wrote ("<not started>" when it could not start).
+std::string CaptureOutput(const std::string &commandLine);
 // Waits for the process to end; returns its exit code, or STILL_ACTIVE after a
 // time-out, in which case the process is terminated.
 DWORD WaitAndClose(HANDLE process, DWORD milliseconds = 30000);

@@ -26,34 +26,6 @@ std::string DefaultProgramDir()
     return std::string(path) + "\\Vel";
 }
 
-// Runs a program with its standard output and error into a file, waits for
-// it and returns what it wrote.
-std::string RunForOutput(const std::string &commandLine, DWORD milliseconds = 60000)
-{
-    std::string path = TempDir() + "vel-chain-output.txt";
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
-    EXPECT_NE(INVALID_HANDLE_VALUE, out) << path;
-    STARTUPINFOA startup;
-    memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
-    PROCESS_INFORMATION process;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    bool started = CreateProcessA(NULL, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
-    CloseHandle(out);
-    EXPECT_TRUE(started) << commandLine;
-    if (started) {
-        CloseHandle(process.hThread);
-        EXPECT_EQ(0u, WaitAndClose(process.hProcess, milliseconds)) << commandLine;
-    }
-    std::string text = ReadBytes(path);
-    DeleteFileA(path.c_str());
-    return text;
-}
-
 std::set<std::string> Lines(const std::string &text)
 {
     std::set<std::string> lines;
@@ -139,7 +111,7 @@ TEST_F(InstallerChain, SilentInstallThenRemovalThroughTheSystemLeavesOnlyWhatIsK
     EXPECT_EQ(made, Lines(ReadBytes(dir + "\\UnInstall.lst")));
     EXPECT_GE(made.size(), 9u) << "nested folders and files";
 
-    EXPECT_NE(std::string::npos, RunForOutput("uninstaller.exe --list").find("VEL manager|||VEL file manager"));
+    EXPECT_NE(std::string::npos, CaptureOutput("uninstaller.exe --list").find("VEL manager|||VEL file manager"));
     WriteBytes(dir + "\\My notes.txt", "mine");
 
     // The removal, started as the system's list of programs starts it.
@@ -153,7 +125,7 @@ TEST_F(InstallerChain, SilentInstallThenRemovalThroughTheSystemLeavesOnlyWhatIsK
     EXPECT_TRUE(WaitUntilGone(dir + "\\VelUninstall.exe", 120000));
     EXPECT_TRUE(WaitUntilGone(BatchPath(), 60000)) << "the batch file ends by deleting itself";
     EXPECT_TRUE(WaitForNoMessageBox(0)) << "no final message: the program's file went";
-    EXPECT_EQ(std::string::npos, RunForOutput("uninstaller.exe --list").find("VEL manager"));
+    EXPECT_EQ(std::string::npos, CaptureOutput("uninstaller.exe --list").find("VEL manager"));
 
     // Nothing else is left: the user's file (and so its folder), the default
     // user's first-run settings and the archive associations.
