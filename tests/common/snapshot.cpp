@@ -121,8 +121,6 @@ void WalkFolder(const std::string &folder, Snapshot *out)
         if (!strcmp(found.cFileName, ".") || !strcmp(found.cFileName, ".."))
             continue;
         std::string path = folder + "\\" + found.cFileName;
-        if (IsVolatile(path))
-            continue;
         // A link is recorded, never entered: the prefix's user folders are
         // links into the host's home directory.
         if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
