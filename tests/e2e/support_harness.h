@@ -21,6 +21,8 @@ extern const char kAppPathsKey[];    // App Paths entry, as the registration nam
 
 // The freshly built product, as a Windows path.
 std::string BuiltProduct();
+// The installer example built from installer/VelSample.nsi, as a Windows path.
+std::string InstallerExample();
 // A small program built from tests/e2e/standin_<name>.cpp, for tests to put
 // where the product expects another program.
 std::string StandIn(const std::string &name);
@@ -32,6 +34,9 @@ std::string InstallProductAt(const std::string &dir);
 // Starts a program with exactly this command line (no application name, as a
 // shell does). Returns the process handle or NULL.
 HANDLE Start(const std::string &commandLine);
+// Runs a program with its standard output and error into a pipe, waits for
+// it, and returns what it wrote ("<not started>" when it could not start).
+std::string CaptureOutput(const std::string &commandLine);
 // Waits for the process to end; returns its exit code, or STILL_ACTIVE after a
 // time-out, in which case the process is terminated.
 DWORD WaitAndClose(HANDLE process, DWORD milliseconds = 30000);

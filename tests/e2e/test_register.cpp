@@ -14,38 +14,6 @@ const char kLauncherArgs[] = " %1 %2 %3 %4 %5 %6 %7 %8 %9\r\n";
 
 class Register : public RegisterFixture {};
 
-// Runs a program with stdout into a pipe; returns what it wrote.
-std::string CaptureOutput(const std::string &commandLine)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    HANDLE readEnd, writeEnd;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return "<no pipe>";
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    BOOL started = CreateProcessA(NULL, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
-    CloseHandle(writeEnd);
-    std::string output;
-    if (started) {
-        char chunk[4096];
-        DWORD got;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, NULL) && got > 0)
-            output.append(chunk, got);
-        WaitForSingleObject(process.hProcess, 30000);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
-    CloseHandle(readEnd);
-    return started ? output : "<not started>";
-}
-
 // Polls for the stand-in's record of a run.
 std::string WaitForRecord(const std::string &path)
 {
