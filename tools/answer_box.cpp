@@ -1,5 +1,13 @@
-// Demo helper: waits for the program's message box ("Uninstall VEL"), prints
-// its text and answers it as a user would. Usage: answer_box yes|no|ok [ms]
+// Demo and bench helper: waits for the program's message box ("Uninstall VEL"),
+// prints its text and answers it as a user would.
+// Usage: answer_box yes|no|ok [ms [go-file]]
+// With a go-file (the bench), it prints "ready" once it has read the box, waits
+// until that file exists, answers, prints the moment it answered in
+// microseconds since 1970 (the clock of the Unix side), and exits only once the
+// file is gone again. So the bench reads its CPU counters while the program
+// still waits, times the run from that moment, and this process's own exit
+// falls outside the timed part.
+#define _WIN32_WINNT 0x0602   // GetSystemTimePreciseAsFileTime
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -8,11 +16,12 @@
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: answer_box yes|no|ok [milliseconds]\n");
+        fprintf(stderr, "usage: answer_box yes|no|ok [milliseconds [go-file]]\n");
         return 2;
     }
     int button = !_stricmp(argv[1], "yes") ? IDYES : !_stricmp(argv[1], "no") ? IDNO : IDOK;
     DWORD limit = argc > 2 ? (DWORD)atol(argv[2]) : 20000;
+    const char *go = argc > 3 ? argv[3] : NULL;
     DWORD start = GetTickCount();
     HWND box = NULL;
     while (!(box = FindWindowA("#32770", "Uninstall VEL"))) {
@@ -26,8 +35,34 @@ int main(int argc, char **argv)
     char text[1024] = "";
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     printf("  message box \"Uninstall VEL\": %s\n", text);
-    printf("  answered: %s\n", argv[1]);
+    if (!go) {
+        printf("  answered: %s\n", argv[1]);
+        fflush(stdout);
+        PostMessageA(box, WM_COMMAND, button, 0);
+        return 0;
+    }
+
+    printf("  ready\n");
     fflush(stdout);
+    // The program is idle until the answer: a late look costs no measured time.
+    while (GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > limit) {
+            printf("  (%s did not appear)\n", go);
+            return 1;
+        }
+        Sleep(10);
+    }
     PostMessageA(box, WM_COMMAND, button, 0);
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    // 100 ns steps since 1601 to microseconds since 1970
+    unsigned long long ticks = (unsigned long long)now.dwHighDateTime << 32 | now.dwLowDateTime;
+    printf("  answered: %s\n  answered at: %llu\n", argv[1], (ticks - 116444736000000000ULL) / 10);
+    fflush(stdout);
+    // Sleep and a file's attributes need no wineserver round trip: the
+    // waiting does not count in the wineserver's CPU time.
+    start = GetTickCount();
+    while (GetFileAttributesA(go) != INVALID_FILE_ATTRIBUTES && GetTickCount() - start <= limit)
+        Sleep(20);
     return 0;
 }
