@@ -153,6 +153,18 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
     }
 }
 
+TEST(ComposeBatchText, DriveRootIsNeverRemoved)
+{
+    // Program C:\VelUninstall.exe: the program directory is the drive root.
+    std::string m = "C:\\VelUninstall.exe", expected = "\"" + m + "\" wait\r\n";
+    for (int i = 0; i < 5; i++)
+        expected += "del \"" + m + "\"\r\nif not exist \"" + m + "\" goto done\r\n";
+    expected += ":done\r\nif exist \"" + m + "\" \"" + m + "\" Warning\r\ndel \"C:\\T\\Uninstall.Vel.Bat\"";
+    Guarded out(BATCH_TEXT_SIZE);
+    ASSERT_TRUE(ComposeBatchText(out.text(), out.size, 2, m.c_str(), "C:\\", "C:\\T\\Uninstall.Vel.Bat"));
+    EXPECT_EQ(expected, std::string(out.text()));
+}
+
 TEST(ComposeBatchText, RefusesWildcardsAndOverlongPaths)
 {
     Guarded out(BATCH_TEXT_SIZE);
