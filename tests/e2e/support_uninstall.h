@@ -16,10 +16,6 @@ namespace e2e {
 std::string BatchPath();
 // The current user's Start-menu Programs folder.
 std::string ProgramsFolder();
-// Host path of a path in the prefix ("" when there is none).
-std::string HostPathOf(const std::string &windowsPath);
-// A symbolic link, made by the host's ln as links exist in a Wine prefix.
-bool MakeSymlink(const std::string &link, const std::string &target);
 
 DWORD Attributes(const std::string &path);
 
