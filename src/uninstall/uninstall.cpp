@@ -308,16 +308,32 @@ void CloseListFile(ListReader *list)
     CloseHandle((HANDLE)list->source);
 }
 
+// 1 when the ANSI module path names this program's own file. A name outside
+// the ANSI code page reads with '?' (naming nothing) or with a best-fit
+// letter (naming another place, which may exist). Windows 95/98/Me has ANSI
+// paths only and no wide call.
+static int ModulePathIsExact(const char *modulePath)
+{
+    WCHAR wide[PATH_SIZE], back[PATH_SIZE];
+    DWORD len = GetModuleFileNameW(NULL, wide, PATH_SIZE);
+    if (len == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+        return 1;
+    if (len == 0 || len >= PATH_SIZE)
+        return 0;
+    wide[len] = 0;
+    int backLen = MultiByteToWideChar(CP_ACP, 0, modulePath, -1, back, PATH_SIZE);
+    return backLen == (int)len + 1 && memcmp(wide, back, len * sizeof(WCHAR)) == 0;
+}
+
 void RunUninstall(void)
 {
     char modulePath[PATH_SIZE];
     if (!GetModulePath(modulePath))
         return;   // a cut path would name another file and another directory
 
-    char directory[PATH_SIZE], directoryPrefix[PATH_SIZE];
+    char directory[PATH_SIZE], directoryPrefix[PATH_SIZE], listPath[PATH_SIZE];
     if (!FindLastBackslash(modulePath) || !ComposeProgramDirectory(directory, sizeof directory, modulePath))
         return;
-    SetCurrentDirectoryA(directory);
     size_t len = strlen(directory);
     if (len == 0)
         return;
@@ -328,8 +344,14 @@ void RunUninstall(void)
                     MB_YESNO | MB_ICONQUESTION | MESSAGE_FLAGS) != IDYES)
         return;
 
+    // Nothing depends on the directory the program was started in: the list
+    // is opened by its full path. A program directory that its ANSI path does
+    // not name, or that cannot be made current, cannot be worked in: that run
+    // changes nothing, as without a list.
     ListReader list;
-    if (!OpenListFile(&list, LIST_FILE_NAME)) {
+    if (!ModulePathIsExact(modulePath) || !SetCurrentDirectoryA(directory)
+        || !ComposeText(listPath, sizeof listPath, "%s%s", directoryPrefix, LIST_FILE_NAME)
+        || !OpenListFile(&list, listPath)) {
         char text[MESSAGE_SLOT_SIZE + sizeof LIST_FILE_NAME + 1];
         FormatText(text, sizeof text, "%s %s", LoadMessageText(IDS_NO_LIST_FILE), LIST_FILE_NAME);
         MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONERROR | MESSAGE_FLAGS);
@@ -337,7 +359,7 @@ void RunUninstall(void)
     }
     RunDeletionPasses(&list, directoryPrefix, 0, NULL);
     CloseListFile(&list);
-    DeleteFileA(LIST_FILE_NAME);
+    DeleteFileA(listPath);
 
     // The group name is read from the current user's settings: before they go.
     RemoveProgramGroup();
@@ -349,5 +371,5 @@ void RunUninstall(void)
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);
 
-    StartSelfRemoval(modulePath);
+    StartSelfRemoval(modulePath, directory);
 }

@@ -30,8 +30,10 @@ std::string StandIn(const std::string &name);
 std::string InstallProductAt(const std::string &dir);
 
 // Starts a program with exactly this command line (no application name, as a
-// shell does). Returns the process handle or NULL.
-HANDLE Start(const std::string &commandLine);
+// shell does), in currentDirectory ("": this process's). Returns the process
+// handle or NULL. The wide form reaches names outside the ANSI code page.
+HANDLE Start(const std::string &commandLine, const std::string &currentDirectory = "");
+HANDLE Start(const std::wstring &commandLine);
 // Waits for the process to end; returns its exit code, or STILL_ACTIVE after a
 // time-out, in which case the process is terminated.
 DWORD WaitAndClose(HANDLE process, DWORD milliseconds = 30000);

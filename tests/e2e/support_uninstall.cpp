@@ -37,9 +37,9 @@ HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds)
     return NULL;
 }
 
-DWORD RunUninstallAnswering(const std::string &commandLine, int answer)
+DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory)
 {
-    HANDLE process = Start(commandLine);
+    HANDLE process = Start(commandLine, currentDirectory);
     EXPECT_NE(nullptr, process) << commandLine;
     HWND box = WaitForMessageBox();
     EXPECT_NE(nullptr, box) << "no confirmation shown";

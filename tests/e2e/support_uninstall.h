@@ -23,9 +23,10 @@ DWORD Attributes(const std::string &path);
 HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds = 20000);
 
 // Runs a command line (the program's path alone: bare, as Add/Remove Programs
-// does), waits for the confirmation, checks its text and buttons and gives
-// the answer. Returns the exit code (STILL_ACTIVE when the program did not end).
-DWORD RunUninstallAnswering(const std::string &commandLine, int answer);
+// does) in currentDirectory ("": the test's), waits for the confirmation,
+// checks its text and buttons and gives the answer. Returns the exit code
+// (STILL_ACTIVE when the program did not end).
+DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory = "");
 
 // Registry content of an installation: both settings trees, the group name,
 // both registrations. RemoveRegistration undoes all of it.
