@@ -45,6 +45,8 @@ struct DeletionRun {
     int parentPassesLink;
 };
 
+// ENTRY_DELETED: the system reported the delete done (the pass asks whether
+// the entry is gone). ENTRY_SETTLED: gone before, or refused for good.
 enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_SETTLED };
 
 static int IsSettled(long line)
@@ -66,15 +68,6 @@ static int FoundGone(void)
 {
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-// A delete counts only when the entry is gone afterwards, whatever the
-// system reported: one it reports done that stays must not keep the passes going.
-static int Outcome(const char *path, BOOL reportedDone)
-{
-    if (reportedDone && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && FoundGone())
-        return ENTRY_DELETED;
-    return ENTRY_STAYS;
 }
 
 // 1 when a directory between the program directory and the last component
@@ -180,7 +173,7 @@ static int DeleteCheckedEntry(DeletionRun *run, const char *path, DWORD attribut
         done = DeleteByName(path, attributes);
     }
     CloseHandle(file);   // the delete happens here
-    return Outcome(path, done);
+    return done ? ENTRY_DELETED : ENTRY_STAYS;
 }
 
 // Deletes one entry whose path has been judged ours. A plain directory
@@ -196,7 +189,7 @@ static int DeleteListedEntry(DeletionRun *run, const char *path)
     if (run->getFinalPath
         && (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)))
         return DeleteCheckedEntry(run, path, attributes);
-    return Outcome(path, DeleteByName(path, attributes));
+    return DeleteByName(path, attributes) ? ENTRY_DELETED : ENTRY_STAYS;
 }
 
 // Prepares a run: the canonical and the resolved program directory, and the
@@ -264,7 +257,17 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
                         outcome = DeleteListedEntry(&run, path);
                 }
             }
-            deleted += outcome == ENTRY_DELETED;
+            // A delete counts only when the entry is gone afterwards, whatever
+            // the system reported. One such entry is enough for a new pass, so
+            // only the first of a pass is looked up: under Wine a missing name
+            // costs a scan of its directory. An entry reported done that was
+            // not looked up is not tried again: it would be reported done again.
+            if (outcome == ENTRY_DELETED && !deleted) {
+                if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && FoundGone())
+                    deleted = 1;
+                else
+                    outcome = ENTRY_STAYS;
+            }
             if (outcome == ENTRY_STAYS || !Settle(number))
                 pendingNow = number;
         }
