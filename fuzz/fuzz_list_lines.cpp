@@ -4,26 +4,49 @@
 #include "common/canary.h"
 
 #include <stdint.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+namespace {
+
+// The list given out in pieces of at most chunk bytes.
+struct Source {
+    const uint8_t *data;
+    size_t size, at, chunk;
+};
+
+int Fill(void *source, char *buffer, size_t size)
+{
+    Source *s = (Source *)source;
+    size_t n = s->size - s->at;
+    if (n > s->chunk)
+        n = s->chunk;
+    if (n > size)
+        n = size;
+    memcpy(buffer, s->data + s->at, n);
+    s->at += n;
+    return (int)n;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2)
-        return 0;   // fmemopen needs at least one byte
-    // The first byte picks a line buffer size, so small sizes are reached too.
+        return 0;
+    // The first byte picks a line buffer size, so small sizes are reached
+    // too; the second the size of the pieces the list comes in.
     size_t lineSize = 1 + data[0] % 64;
     if (data[0] & 0x80)
         lineSize = LIST_LINE_SIZE;
-    FILE *file = fmemopen((void *)(data + 1), size - 1, "rb");
-    if (!file)
-        return 0;
+    Source source = {data + 2, size - 2, 0, data[1] ? data[1] : (size_t)LIST_BUFFER_SIZE};
+    ListReader list;
+    StartListReader(&list, Fill, &source);
     char line[LIST_LINE_SIZE + 16];
     memset(line, kCanary, sizeof line);
     char prefix[] = "C:\\Vel\\";
     int result;
-    while ((result = ReadListLine(file, line, lineSize)) != LIST_END) {
+    while ((result = ReadListLine(&list, line, lineSize)) != LIST_END) {
         if (result == LIST_LINE_SKIPPED && line[0] != 0)
             abort();
         if (strlen(line) >= lineSize)
@@ -36,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         PathIsStrictlyInside(line, prefix);
         RequireCanary(line, lineSize, sizeof line);
     }
-    fclose(file);
+    if (source.at != source.size)
+        abort();   // the end came before the list's last byte
     return 0;
 }

@@ -7,8 +7,9 @@
 
 #define PATH_SIZE 260   // file-system paths, terminator included (MAX_PATH)
 
-// modulePath cut at its last backslash (the whole path when it has none).
-// 1 when it fit in size bytes; otherwise out is "" and 0.
+// modulePath cut at its last backslash (the whole path when it has none);
+// a drive root keeps its backslash ("C:\"). 1 when it fit in size bytes;
+// otherwise out is "" and 0.
 int ComposeProgramDirectory(char *out, size_t size, const char *modulePath);
 
 // The file fileName beside this program: modulePath with everything after

@@ -53,9 +53,13 @@ int ComposeBatchText(char *out, size_t size, unsigned long platformId, const cha
     int fit = platformId == 1
         ? AppendPiece(out, size, &used, "start /wait \"%s wait\"\r\n", module, "", "")
         : AppendPiece(out, size, &used, "\"%s\" wait\r\n", module, "", "");
+    // A drive root is never removed, nor tried.
+    size_t dirLen = strlen(dir);
+    int root = dirLen > 0 && dir[dirLen - 1] == '\\';
     for (int i = 0; i < BATCH_TRIES && fit; i++)
-        fit = AppendPiece(out, size, &used, "del \"%s\"\r\nrd \"%s\"\r\nif not exist \"%s\" goto done\r\n",
-                          module, dir, module);
+        fit = AppendPiece(out, size, &used, "del \"%s\"\r\n", module, "", "")
+            && (root || AppendPiece(out, size, &used, "rd \"%s\"\r\n", dir, "", ""))
+            && AppendPiece(out, size, &used, "if not exist \"%s\" goto done\r\n", module, "", "");
     if (fit)
         fit = AppendPiece(out, size, &used, ":done\r\nif exist \"%s\" \"%s\" Warning\r\ndel \"%s\"", module,
                           module, batch);

@@ -15,7 +15,8 @@
 int DoublePercent(char *out, size_t size, const char *text);
 
 // Composes the 19 lines of the batch file into out (size bytes), the last one
-// without a line end. platformId 1 gives the "start /wait" first line.
+// without a line end. platformId 1 gives the "start /wait" first line. A
+// directory ending in a backslash is a drive root: no rd line names it (14 lines).
 // The paths (each under BATCH_PATH_SIZE) are in the code page the interpreter
 // reads batch files in. A path holding '?' or '*' is refused: it is a name the
 // code page could not hold, and del would read it as a pattern. 1 when the

@@ -14,16 +14,43 @@ void TrimLineEnd(char *text)
     }
 }
 
-int ReadListLine(FILE *list, char *line, size_t size)
+void StartListReader(ListReader *list, ListFill fill, void *source)
+{
+    list->fill = fill;
+    list->source = source;
+    list->next = 0;
+    list->held = 0;
+    list->ended = 0;
+}
+
+// The next byte of the list, or -1 at the end (-2 on a read error).
+static int NextListByte(ListReader *list)
+{
+    if (list->next == list->held) {
+        if (list->ended)
+            return list->ended;
+        int got = list->fill(list->source, list->buffer, sizeof list->buffer);
+        list->next = 0;
+        list->held = 0;
+        if (got <= 0 || (size_t)got > sizeof list->buffer) {
+            list->ended = got == 0 ? -1 : -2;   // a count larger than asked for is an error too
+            return list->ended;
+        }
+        list->held = (size_t)got;
+    }
+    return (unsigned char)list->buffer[list->next++];
+}
+
+int ReadListLine(ListReader *list, char *line, size_t size)
 {
     size_t used = 0;
     int spoilt = size == 0;
-    int c = getc(list);
+    int c = NextListByte(list);
     if (size > 0)
         line[0] = 0;
-    if (c == EOF)
+    if (c < 0)
         return LIST_END;
-    for (; c != EOF && c != '\n'; c = getc(list)) {
+    for (; c >= 0 && c != '\n'; c = NextListByte(list)) {
         if (spoilt)
             continue;   // keep reading: the rest of a refused line is not a line of its own
         if (c == 0 || used + 1 >= size) {
@@ -32,7 +59,7 @@ int ReadListLine(FILE *list, char *line, size_t size)
         }
         line[used++] = (char)c;
     }
-    if (ferror(list)) {
+    if (c == -2) {
         if (size > 0)
             line[0] = 0;
         return LIST_END;

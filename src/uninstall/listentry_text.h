@@ -4,13 +4,31 @@
 #define VEL_UNINSTALL_LISTENTRY_TEXT_H
 
 #include <stddef.h>
-#include <stdio.h>
 
 #define LIST_LINE_SIZE 520
+#define LIST_BUFFER_SIZE 4096
 
 // Removes white space and control characters (codes 1 to 32 and 127) from the
 // end of text, in place. Codes 128 to 255 and leading characters stay.
 void TrimLineEnd(char *text);
+
+// Gives the next bytes of the list into buffer (at most size): how many,
+// 0 at the end, a negative number on a read error.
+typedef int (*ListFill)(void *source, char *buffer, size_t size);
+
+// The list read in pieces through a buffer of its own. The caller owns the
+// source and the system calls behind fill; this side only splits lines.
+struct ListReader {
+    ListFill fill;
+    void *source;
+    size_t next, held;   // the next byte to give out, the bytes in buffer
+    int ended;           // fill said end or error: nothing more comes until a restart
+    char buffer[LIST_BUFFER_SIZE];
+};
+
+// Starts reading source from where it stands, forgetting what was buffered:
+// for the first read and after the caller has moved the source back.
+void StartListReader(ListReader *list, ListFill fill, void *source);
 
 enum ListLineResult { LIST_LINE_READ, LIST_LINE_SKIPPED, LIST_END };
 
@@ -19,7 +37,7 @@ enum ListLineResult { LIST_LINE_READ, LIST_LINE_SKIPPED, LIST_END };
 // byte, is consumed whole and reported as LIST_LINE_SKIPPED with line "": a
 // cut piece of it could name another, existing file. LIST_END at the end of
 // the file or on a read error (a line cut by the error is dropped too).
-int ReadListLine(FILE *list, char *line, size_t size);
+int ReadListLine(ListReader *list, char *line, size_t size);
 
 // 1 when entry is a plain path relative to the program directory: no colon
 // (drive letter, stream), not rooted (so neither UNC nor "\\?\"), no component

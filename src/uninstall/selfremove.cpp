@@ -35,7 +35,7 @@ static int WriteBatchFile(const char *batchPath, const char *text)
     return written;
 }
 
-void StartSelfRemoval(const char *modulePath)
+void StartSelfRemoval(const char *modulePath, const char *directory)
 {
     // Every text is composed before the file is created; one that does not
     // fit would name another file, so it counts as a batch file that cannot be created.
@@ -45,11 +45,6 @@ void StartSelfRemoval(const char *modulePath)
         return;
 
     int windows9x = g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-
-    char directory[PATH_SIZE];
-    len = GetCurrentDirectoryA(sizeof directory, directory);
-    if (len == 0 || len >= sizeof directory)
-        return;
 
     char interpreter[PATH_SIZE] = "";
     len = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof interpreter);

@@ -4,8 +4,9 @@
 
 // Writes "Uninstall.Vel.Bat" into the temporary directory, starts the
 // command interpreter on it without a window and ends the process (exit code
-// 0). Expects the program directory to be current. Returns only when the
-// batch file cannot be created.
-void StartSelfRemoval(const char *modulePath);
+// 0). The batch file removes directory (the program directory, which is
+// current) unless it is a drive root. Returns only when the batch file
+// cannot be created.
+void StartSelfRemoval(const char *modulePath, const char *directory);
 
 #endif

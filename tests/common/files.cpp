@@ -69,6 +69,59 @@ std::string TempDir()
     return path;
 }
 
+std::string HostPathOf(const std::string &windowsPath)
+{
+    typedef char *(CDECL *ToUnix)(LPCWSTR);
+    ToUnix toUnix = (ToUnix)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH))
+        return "";
+    char *unix = toUnix(wide);
+    if (!unix)
+        return "";
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+bool RunHostProgram(const std::string &commandLine)
+{
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return true;
+}
+
+bool RemoveTreeOnHost(const std::string &path)
+{
+    std::string hostPath = HostPathOf(path);
+    if (hostPath.empty() || !RunHostProgram("Z:\\bin\\rm -rf \"" + hostPath + "\""))
+        return false;
+    // rm removes the top last: once it is gone, rm is done.
+    return WaitUntilGone(path, 5000);
+}
+
+bool MakeSymlink(const std::string &link, const std::string &target)
+{
+    std::string hostLink = HostPathOf(link), hostTarget = HostPathOf(target);
+    if (hostLink.empty() || hostTarget.empty())
+        return false;
+    RunHostProgram("Z:\\bin\\ln -sfn \"" + hostTarget + "\" \"" + hostLink + "\"");
+    // A Unix program's process handle may be signalled before it has run:
+    // wait for the link itself.
+    for (int i = 0; i < 100 && !Exists(link); i++)
+        Sleep(50);
+    return Exists(link);
+}
+
 bool WaitUntilGone(const std::string &path, DWORD milliseconds)
 {
     for (DWORD waited = 0; waited <= milliseconds; waited += 100) {

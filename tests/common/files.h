@@ -16,6 +16,16 @@ std::string ReadBytes(const std::string &path);   // "<missing>" when it cannot 
 // not entered. Missing is fine.
 void RemoveTree(const std::string &path);
 std::string TempDir();   // GetTempPathA, with its trailing backslash
+// Host path of a path in the prefix ("" when there is none).
+std::string HostPathOf(const std::string &windowsPath);
+// Runs a program of the host ("Z:\\bin\\ln ...") and waits for it.
+bool RunHostProgram(const std::string &commandLine);
+// Removes a tree with the host's rm, links whose target is gone included
+// (no Win32 call reaches those in a Wine prefix). False when it stays.
+bool RemoveTreeOnHost(const std::string &path);
+// A symbolic link, made by the host's ln as links exist in a Wine prefix.
+// True when the link is there (a link to a file shows as a plain file).
+bool MakeSymlink(const std::string &link, const std::string &target);
 // Polls until the path is gone; false on time-out.
 bool WaitUntilGone(const std::string &path, DWORD milliseconds = 30000);
 

@@ -41,7 +41,7 @@ std::string InstallProductAt(const std::string &dir)
     return exe;
 }
 
-HANDLE Start(const std::string &commandLine)
+HANDLE Start(const std::string &commandLine, const std::string &currentDirectory)
 {
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
@@ -49,7 +49,22 @@ HANDLE Start(const std::string &commandLine)
     startup.cb = sizeof startup;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL,
+                        currentDirectory.empty() ? NULL : currentDirectory.c_str(), &startup, &process))
+        return NULL;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+HANDLE Start(const std::wstring &commandLine)
+{
+    STARTUPINFOW startup;
+    PROCESS_INFORMATION process;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    if (!CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return NULL;
     CloseHandle(process.hThread);
     return process.hProcess;

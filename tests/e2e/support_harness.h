@@ -32,8 +32,10 @@ std::string StandIn(const std::string &name);
 std::string InstallProductAt(const std::string &dir);
 
 // Starts a program with exactly this command line (no application name, as a
-// shell does). Returns the process handle or NULL.
-HANDLE Start(const std::string &commandLine);
+// shell does), in currentDirectory ("": this process's). Returns the process
+// handle or NULL. The wide form reaches names outside the ANSI code page.
+HANDLE Start(const std::string &commandLine, const std::string &currentDirectory = "");
+HANDLE Start(const std::wstring &commandLine);
 // Runs a program with its standard output and error into a pipe, waits for
 // it, and returns what it wrote ("<not started>" when it could not start).
 std::string CaptureOutput(const std::string &commandLine);

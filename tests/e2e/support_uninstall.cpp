@@ -19,34 +19,6 @@ std::string ProgramsFolder()
     return path;
 }
 
-std::string HostPathOf(const std::string &windowsPath)
-{
-    typedef char *(CDECL *ToUnix)(LPCWSTR);
-    ToUnix toUnix = (ToUnix)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
-    WCHAR wide[MAX_PATH];
-    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH))
-        return "";
-    char *unix = toUnix(wide);
-    if (!unix)
-        return "";
-    std::string result = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
-bool MakeSymlink(const std::string &link, const std::string &target)
-{
-    std::string hostLink = HostPathOf(link), hostTarget = HostPathOf(target);
-    if (hostLink.empty() || hostTarget.empty())
-        return false;
-    WaitAndClose(Start("Z:\\bin\\ln -sfn \"" + hostTarget + "\" \"" + hostLink + "\""), 10000);
-    // A Unix program's process handle may be signalled before it has run:
-    // wait for the link itself.
-    for (int i = 0; i < 100 && Attributes(link) == INVALID_FILE_ATTRIBUTES; i++)
-        Sleep(50);
-    return (Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT) && Attributes(link) != INVALID_FILE_ATTRIBUTES;
-}
-
 DWORD Attributes(const std::string &path)
 {
     return GetFileAttributesA(path.c_str());
@@ -65,9 +37,9 @@ HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds)
     return NULL;
 }
 
-DWORD RunUninstallAnswering(const std::string &commandLine, int answer)
+DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory)
 {
-    HANDLE process = Start(commandLine);
+    HANDLE process = Start(commandLine, currentDirectory);
     EXPECT_NE(nullptr, process) << commandLine;
     HWND box = WaitForMessageBox();
     EXPECT_NE(nullptr, box) << "no confirmation shown";

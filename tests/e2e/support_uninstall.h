@@ -16,10 +16,6 @@ namespace e2e {
 std::string BatchPath();
 // The current user's Start-menu Programs folder.
 std::string ProgramsFolder();
-// Host path of a path in the prefix ("" when there is none).
-std::string HostPathOf(const std::string &windowsPath);
-// A symbolic link, made by the host's ln as links exist in a Wine prefix.
-bool MakeSymlink(const std::string &link, const std::string &target);
 
 DWORD Attributes(const std::string &path);
 
@@ -27,9 +23,10 @@ DWORD Attributes(const std::string &path);
 HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds = 20000);
 
 // Runs a command line (the program's path alone: bare, as Add/Remove Programs
-// does), waits for the confirmation, checks its text and buttons and gives
-// the answer. Returns the exit code (STILL_ACTIVE when the program did not end).
-DWORD RunUninstallAnswering(const std::string &commandLine, int answer);
+// does) in currentDirectory ("": the test's), waits for the confirmation,
+// checks its text and buttons and gives the answer. Returns the exit code
+// (STILL_ACTIVE when the program did not end).
+DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory = "");
 
 // Registry content of an installation: both settings trees, the group name,
 // both registrations. RemoveRegistration undoes all of it.

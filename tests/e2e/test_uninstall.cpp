@@ -14,6 +14,17 @@ std::string Parent(const std::string &path)
     return path.substr(0, path.rfind('\\'));
 }
 
+// The 8.3 name of an existing path, which the ANSI code page can hold ("" when none).
+std::string ShortPathOf(const std::wstring &path)
+{
+    wchar_t shortPath[MAX_PATH];
+    char ansi[MAX_PATH];
+    DWORD len = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH || !WideCharToMultiByte(CP_ACP, 0, shortPath, -1, ansi, MAX_PATH, NULL, NULL))
+        return "";
+    return ansi;
+}
+
 class Uninstall : public CleanupTest {
 protected:
     void SetUp() override
@@ -38,6 +49,10 @@ protected:
     {
         RemoveTree(dir);
         Keep(dir);
+        return InstallSampleInto(dir);
+    }
+    std::string InstallSampleInto(const std::string &dir)
+    {
         std::string exe = InstallProductAt(dir);
         MakeDirs(dir + "\\Docs");
         MakeDirs(dir + "\\Plugins\\FTP");
@@ -125,29 +140,98 @@ TEST_F(Uninstall, AnswerNoChangesNothing)
     EXPECT_FALSE(Exists(BatchPath()));
 }
 
-TEST_F(Uninstall, MissingListFileIsReportedAndNothingRemoved)
+TEST_F(Uninstall, UnreachableListIsReportedAndNothingRemoved)
 {
-    std::string dir = "C:\\VelNoList";
-    std::string exe = InstallSample(dir);
-    DeleteFileA((dir + "\\UnInstall.lst").c_str());
+    // A program directory named outside the ANSI code page: its ANSI path
+    // reads with "?" (naming nothing), or with a best-fit letter that names
+    // another directory, here one with a list and a file of its own.
+    struct Row { const char *name; std::string dir; std::wstring wideDir; } rows[] = {
+        {"missing list", "C:\\VelNoList", L""},
+        {"outside the ANSI code page", "", L"C:\\VelNoAnsi\u03A9\u4E2D"},
+        {"best fit names another directory", "", L"C:\\VelFit\u03A9"},
+    };
+    const std::string decoy = "C:\\VelFitO";   // the best fit of the last row's name
+    Keep(decoy);
+    MakeDirs(decoy);
+    WriteBytes(decoy + "\\UnInstall.lst", "Decoy.txt\r\n");
+    WriteBytes(decoy + "\\Decoy.txt", "keep");
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string dir = row.dir, exe;
+        HANDLE process;
+        if (row.wideDir.empty()) {
+            exe = InstallSample(dir);
+            DeleteFileA((dir + "\\UnInstall.lst").c_str());
+            process = Start(exe);
+        } else {
+            // Made and examined through its short name, which the ANSI code
+            // page holds; started by its own name.
+            CreateDirectoryW(row.wideDir.c_str(), NULL);
+            dir = ShortPathOf(row.wideDir);
+            ASSERT_NE("", dir);
+            RemoveTree(dir);
+            ASSERT_TRUE(CreateDirectoryW(row.wideDir.c_str(), NULL));
+            Keep(dir);
+            exe = InstallSampleInto(dir);
+            process = Start(L"\"" + row.wideDir + L"\\VelUninstall.exe\"");
+        }
+        std::string list = ReadBytes(dir + "\\UnInstall.lst");
 
-    HANDLE process = Start(exe);
-    HWND box = WaitForMessageBox();
-    ASSERT_NE(nullptr, box);
-    Answer(box, IDYES);
-    box = WaitForNextMessageBox(box);
-    ASSERT_NE(nullptr, box) << "no message about the list file";
-    EXPECT_EQ("Cannot open list file UnInstall.lst", MessageBoxText(box));
-    EXPECT_TRUE(HasButton(box, IDOK));
-    EXPECT_FALSE(HasButton(box, IDNO));
-    Answer(box, IDOK);
-    EXPECT_EQ(0u, WaitAndClose(process));
+        HWND box = WaitForMessageBox();
+        ASSERT_NE(nullptr, box);
+        Answer(box, IDYES);
+        box = WaitForNextMessageBox(box);
+        ASSERT_NE(nullptr, box) << "no message about the list file";
+        EXPECT_EQ("Cannot open list file UnInstall.lst", MessageBoxText(box));
+        EXPECT_TRUE(HasButton(box, IDOK));
+        EXPECT_FALSE(HasButton(box, IDNO));
+        Answer(box, IDOK);
+        EXPECT_EQ(0u, WaitAndClose(process));
 
-    EXPECT_TRUE(Exists(exe));
-    EXPECT_TRUE(Exists(dir + "\\Docs\\readme.txt"));
-    EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + kGroup + "\\Vel.lnk"));
-    ExpectRegistrationKept();
-    EXPECT_FALSE(Exists(BatchPath()));
+        EXPECT_TRUE(Exists(exe));
+        EXPECT_TRUE(Exists(dir + "\\Docs\\readme.txt"));
+        EXPECT_EQ(list, ReadBytes(dir + "\\UnInstall.lst"));
+        EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + kGroup + "\\Vel.lnk"));
+        ExpectRegistrationKept();
+        EXPECT_FALSE(Exists(BatchPath()));
+        EXPECT_EQ("keep", ReadBytes(decoy + "\\Decoy.txt"));
+        EXPECT_EQ("Decoy.txt\r\n", ReadBytes(decoy + "\\UnInstall.lst"));
+        RemoveTree(dir);
+    }
+}
+
+TEST_F(Uninstall, ProgramInDriveRootWorksWhereverItIsStarted)
+{
+    // "C:" alone is the drive's current directory. Started from C:\windows,
+    // the program must not read that directory's list, nor remove it.
+    const std::string decoy = "C:\\windows\\VelRootDecoy.txt", decoyList = "C:\\windows\\UnInstall.lst";
+    for (const std::string &path : {decoy, decoyList, std::string("C:\\VelUninstall.exe"),
+                                    std::string("C:\\UnInstall.lst"), std::string("C:\\VelRootApp"),
+                                    std::string("C:\\VelRootFile.txt")})
+        Keep(path);
+    for (const char *current : {"C:\\windows", "C:\\"}) {
+        SCOPED_TRACE(current);
+        WriteBytes(decoy, "keep");
+        WriteBytes(decoyList, "VelRootDecoy.txt\r\n");
+        std::string exe = InstallProductAt("C:");
+        MakeDirs("C:\\VelRootApp");
+        WriteBytes("C:\\VelRootApp\\a.txt", "a");
+        WriteBytes("C:\\VelRootFile.txt", "f");
+        WriteBytes("C:\\UnInstall.lst", "VelRootApp\r\nVelRootApp\\a.txt\r\nVelRootFile.txt\r\n");
+        WriteRegistration(kGroup, "C:");
+
+        EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES, current));
+        EXPECT_TRUE(WaitUntilGone(exe, 30000)) << "the batch file deletes the program's file";
+        EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000)) << "the batch file deletes itself";
+        EXPECT_FALSE(Exists("C:\\VelRootApp"));
+        EXPECT_FALSE(Exists("C:\\VelRootFile.txt"));
+        EXPECT_FALSE(Exists("C:\\UnInstall.lst"));
+        EXPECT_EQ("keep", ReadBytes(decoy));
+        EXPECT_EQ("VelRootDecoy.txt\r\n", ReadBytes(decoyList));
+        EXPECT_TRUE(Exists("C:\\windows\\system32"));
+        ExpectRegistrationGone();
+        EXPECT_TRUE(WaitForNoMessageBox(0)) << "no final message when the file went";
+    }
 }
 
 TEST_F(Uninstall, UndeletableProgramFileEndsWithFinalMessage)

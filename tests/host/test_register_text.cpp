@@ -40,8 +40,9 @@ TEST(ProgramPaths, ReplaceTheFileNameOrCutAtTheLastBackslash)
     EXPECT_STREQ("C:\\Program Files\\Vel\\Vel.exe", out);
     EXPECT_EQ(1, ComposeProgramDirectory(out, sizeof out, "C:\\Program Files\\Vel\\VelUninstall.exe"));
     EXPECT_STREQ("C:\\Program Files\\Vel", out);
+    // A drive root keeps its backslash: "C:" is the drive's current directory.
     EXPECT_EQ(1, ComposeProgramDirectory(out, sizeof out, "C:\\VelUninstall.exe"));
-    EXPECT_STREQ("C:", out);
+    EXPECT_STREQ("C:\\", out);
     // Without a backslash both stay the whole module path.
     EXPECT_EQ(1, ComposeProgramFilePath(out, sizeof out, "VelUninstall.exe", "Vel.exe"));
     EXPECT_STREQ("VelUninstall.exe", out);
@@ -63,13 +64,17 @@ TEST(ProgramPaths, RefuseAPathThatWouldBeCut)
         EXPECT_EQ(fit ? expected : "", std::string(out.text()));
         EXPECT_TRUE(out.intact());
     }
-    for (size_t size : {dir.size(), dir.size() + 1, dir.size() + 2}) {
-        SCOPED_TRACE(size);
-        Guarded out(size);
-        int fit = ComposeProgramDirectory(out.text(), out.size, module.c_str());
-        EXPECT_EQ(size > dir.size(), fit != 0);
-        EXPECT_EQ(fit ? dir : "", std::string(out.text()));
-        EXPECT_TRUE(out.intact());
+    // A drive root with its backslash, "C:\\", needs 4 bytes.
+    struct Row { std::string module, dir; } rows[] = {{module, dir}, {"C:\\U.exe", "C:\\"}};
+    for (const Row &row : rows) {
+        for (size_t size : {row.dir.size(), row.dir.size() + 1, row.dir.size() + 2}) {
+            SCOPED_TRACE(row.dir + " in " + std::to_string(size));
+            Guarded out(size);
+            int fit = ComposeProgramDirectory(out.text(), out.size, row.module.c_str());
+            EXPECT_EQ(size > row.dir.size(), fit != 0);
+            EXPECT_EQ(fit ? row.dir : "", std::string(out.text()));
+            EXPECT_TRUE(out.intact());
+        }
     }
 }
 

@@ -5,26 +5,55 @@
 #include "common/canary.h"
 
 #include <gtest/gtest.h>
-#include <stdio.h>
+#include <stdint.h>
 #include <string.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Every line of text as ReadListLine gives it, "<skipped>" for a refused one.
-std::vector<std::string> Lines(const std::string &text, size_t size)
+// A list held in memory, given out at most chunk bytes a fill; a read
+// error once failAt bytes have been given.
+struct MemoryList {
+    std::string text;
+    size_t at, chunk, failAt;
+};
+
+int FillFromMemory(void *source, char *buffer, size_t size)
 {
-    FILE *file = fmemopen((void *)text.data(), text.size(), "rb");
-    std::vector<std::string> lines;
-    Guarded line(size);
-    int result;
-    while ((result = ReadListLine(file, line.text(), size)) != LIST_END) {
-        lines.push_back(result == LIST_LINE_READ ? std::string(line.text()) : "<skipped>");
-        EXPECT_TRUE(line.intact()) << "written past the line buffer";
+    MemoryList *list = (MemoryList *)source;
+    if (list->at >= list->failAt)
+        return -1;
+    size_t n = std::min({size, list->chunk, list->text.size() - list->at, list->failAt - list->at});
+    memcpy(buffer, list->text.data() + list->at, n);
+    list->at += n;
+    return (int)n;
+}
+
+// Every line of text as ReadListLine gives it, "<skipped>" for a refused
+// one; the same whatever the size of the pieces the list comes in.
+std::vector<std::string> Lines(const std::string &text, size_t size, size_t failAt = SIZE_MAX)
+{
+    std::vector<std::string> first;
+    for (size_t chunk : {(size_t)1, (size_t)3, (size_t)LIST_BUFFER_SIZE}) {
+        MemoryList memory = {text, 0, chunk, failAt};
+        ListReader list;
+        StartListReader(&list, FillFromMemory, &memory);
+        std::vector<std::string> lines;
+        Guarded line(size);
+        int result;
+        while ((result = ReadListLine(&list, line.text(), size)) != LIST_END) {
+            lines.push_back(result == LIST_LINE_READ ? std::string(line.text()) : "<skipped>");
+            EXPECT_TRUE(line.intact()) << "written past the line buffer";
+        }
+        EXPECT_EQ(LIST_END, ReadListLine(&list, line.text(), size)) << "the end stays the end";
+        if (chunk == 1)
+            first = lines;
+        else
+            EXPECT_EQ(first, lines) << "pieces of " << chunk;
     }
-    fclose(file);
-    return lines;
+    return first;
 }
 
 }  // namespace
@@ -55,6 +84,21 @@ TEST(ReadListLine, SplitsCrLfAndLfLinesAndSkipsWholeLinesThatDoNotFit)
     EXPECT_EQ((std::vector<std::string>{"123456", "<skipped>"}), Lines("123456\n12345678", 8));
     EXPECT_EQ((std::vector<std::string>{"<skipped>", "b"}), Lines(std::string("a\0b.txt\nb", 9), 16));
     EXPECT_TRUE(Lines("", 16).empty());
+    // Lines across the reader's buffer.
+    std::string many;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 100; i++) {
+        expected.push_back(std::string(98, 'a' + i % 26) + "\r");
+        many += expected.back() + "\n";
+    }
+    EXPECT_EQ(expected, Lines(many, LIST_LINE_SIZE));
+}
+
+TEST(ReadListLine, ReadErrorEndsTheListAndDropsTheCutLine)
+{
+    EXPECT_EQ((std::vector<std::string>{"a", "b"}), Lines("a\nb\ncut\nnext\n", 16, 6));
+    EXPECT_EQ((std::vector<std::string>{"a"}), Lines("a\nb", 16, 2));
+    EXPECT_TRUE(Lines("a\n", 16, 0).empty());
 }
 
 TEST(ListEntryIsPlain, RefusesEverythingThatCanLeaveTheDirectory)
@@ -151,6 +195,18 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
             EXPECT_TRUE(small.intact()) << size;
         }
     }
+}
+
+TEST(ComposeBatchText, DriveRootIsNeverRemoved)
+{
+    // Program C:\VelUninstall.exe: the program directory is the drive root.
+    std::string m = "C:\\VelUninstall.exe", expected = "\"" + m + "\" wait\r\n";
+    for (int i = 0; i < 5; i++)
+        expected += "del \"" + m + "\"\r\nif not exist \"" + m + "\" goto done\r\n";
+    expected += ":done\r\nif exist \"" + m + "\" \"" + m + "\" Warning\r\ndel \"C:\\T\\Uninstall.Vel.Bat\"";
+    Guarded out(BATCH_TEXT_SIZE);
+    ASSERT_TRUE(ComposeBatchText(out.text(), out.size, 2, m.c_str(), "C:\\", "C:\\T\\Uninstall.Vel.Bat"));
+    EXPECT_EQ(expected, std::string(out.text()));
 }
 
 TEST(ComposeBatchText, RefusesWildcardsAndOverlongPaths)
