@@ -106,7 +106,7 @@ bool RemoveTreeOnHost(const std::string &path)
     if (hostPath.empty() || !RunHostProgram("Z:\\bin\\rm -rf \"" + hostPath + "\""))
         return false;
     // rm removes the top last: once it is gone, rm is done.
-    return WaitUntilGone(path, 5000);
+    return WaitUntilGone(path, 30000);
 }
 
 bool MakeSymlink(const std::string &link, const std::string &target)
@@ -116,8 +116,8 @@ bool MakeSymlink(const std::string &link, const std::string &target)
         return false;
     RunHostProgram("Z:\\bin\\ln -sfn \"" + hostTarget + "\" \"" + hostLink + "\"");
     // A Unix program's process handle may be signalled before it has run:
-    // wait for the link itself.
-    for (int i = 0; i < 100 && !Exists(link); i++)
+    // wait for the link itself, long enough for a loaded machine.
+    for (int i = 0; i < 600 && !Exists(link); i++)
         Sleep(50);
     return Exists(link);
 }
