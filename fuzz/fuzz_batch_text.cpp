@@ -47,7 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     memset(command, kCanary, sizeof command);
     ComposeDeleteGroupCommand(command, commandSize, module);
     RequireCanary(command, commandSize, sizeof command);
-    GroupNameIsFolderSafe(module);
     GroupNameIsDdeSafe(module);
+    // Collapsing the empty components never turns a refused name into an accepted one.
+    char group[sizeof text];
+    strcpy(group, module);
+    int safe = GroupNameIsFolderSafe(group);
+    CollapseEmptyComponents(group);
+    if (GroupNameIsFolderSafe(group) != safe || strlen(group) > strlen(module))
+        abort();
     return 0;
 }

@@ -79,6 +79,9 @@ void RemoveProgramGroup(void)
     // would have both steps remove what is not the product's group.
     if (!group[0] || !GroupNameIsFolderSafe(group))
         return;
+    // "Main Tools\" names the folder "Main Tools": both steps use the one
+    // spelling, and a server that maps the name to a folder gets a plain path.
+    CollapseEmptyComponents(group);
     RemoveGroupFolder(group);
     // Syntax characters would have Program Manager read other commands or another group.
     if (GroupNameIsDdeSafe(group))

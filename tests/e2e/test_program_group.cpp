@@ -63,6 +63,33 @@ TEST_F(ProgramGroup, FolderOfShortcutsGoesAndProgramManagerGetsExactCommand)
     EXPECT_EQ(std::string("[DeleteGroup(Vel Test Group)]") + '\0', commands[0]);
 }
 
+TEST_F(ProgramGroup, EmptyComponentNamesTheSameFolder)
+{
+    // A trailing or doubled backslash collapses: the folder is the one without
+    // it, and Program Manager gets that one spelling.
+    struct Row { const char *stored, *folder; } rows[] = {
+        {"Vel Trailing\\", "Vel Trailing"},
+        {"Vel Outer\\\\Inner\\\\", "Vel Outer\\Inner"},
+    };
+    Keep(Folder("Vel Outer"));
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.stored);
+        std::string folder = Folder(row.folder);
+        Keep(folder);
+        MakeDirs(folder);
+        WriteBytes(folder + "\\Vel.lnk", "shortcut");
+        ProgmanRecorder progman;
+
+        Uninstall(row.stored);
+
+        EXPECT_FALSE(Exists(folder));
+        std::vector<std::string> commands = progman.Commands();
+        ASSERT_EQ(1u, commands.size());
+        EXPECT_EQ("[DeleteGroup(" + std::string(row.folder) + ")]" + '\0', commands[0]);
+    }
+    EXPECT_TRUE(Exists(Folder("Vel Outer"))) << "only the group's own folder goes";
+}
+
 TEST_F(ProgramGroup, SubfolderAndReadOnlyShortcutKeepTheFolder)
 {
     std::string folder = Folder("Vel Kept Group");

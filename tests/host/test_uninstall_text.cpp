@@ -82,14 +82,35 @@ TEST(PathIsStrictlyInside, NeedsTheDirectoryAndABackslash)
 
 TEST(GroupName, FolderAndDdeSafety)
 {
-    for (const char *name : {"Vel", "Vel Commander", "Tools\\Vel", "Vel.1", "Vel (old)", "a..b"})
+    // An empty component (a trailing or doubled separator) collapses: still below Programs.
+    for (const char *name : {"Vel", "Vel Commander", "Tools\\Vel", "Vel.1", "Vel (old)", "a..b", "Vel\\",
+                             "Main Tools\\", "Main\\\\Tools", "Main//Tools\\/", "Vel\\\\\\"})
         EXPECT_TRUE(GroupNameIsFolderSafe(name)) << name;
     for (const char *name : {"", ".", "..", "...", "Vel\\..", "..\\x", ". ", "C:\\x", "C:x", "\\x", "/x",
-                             "\\\\server\\x", "V*", "Vel?", " ", "Vel\\ ", "Vel\\", "Vel\\\\x"})
+                             "\\\\server\\x", "\\", "V*", "Vel?", " ", "Vel\\ ", "Vel\\\\ \\x",
+                             "Vel\\\\..\\", "..\\\\"})
         EXPECT_FALSE(GroupNameIsFolderSafe(name)) << name;
     EXPECT_TRUE(GroupNameIsDdeSafe("Vel Commander 1.0"));
     for (const char *name : {"a]", "[a", "a(", "a)", "a,b", "\"a\""})
         EXPECT_FALSE(GroupNameIsDdeSafe(name)) << name;
+}
+
+TEST(GroupName, EmptyComponentsCollapse)
+{
+    struct Row { const char *in, *out; } rows[] = {
+        {"Main Tools\\", "Main Tools"}, {"Main\\\\Tools", "Main\\Tools"}, {"Main\\/\\Tools//", "Main\\Tools"},
+        {"Main/Tools", "Main/Tools"}, {"Vel", "Vel"}, {"Tools\\Vel", "Tools\\Vel"},
+        {"\\\\x", "\\x"}, {"\\", "\\"}, {"", ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.in);
+        char name[32];
+        strcpy(name, row.in);
+        CollapseEmptyComponents(name);
+        EXPECT_STREQ(row.out, name);
+        // What the test lets through keeps being let through once collapsed.
+        EXPECT_EQ(GroupNameIsFolderSafe(row.in), GroupNameIsFolderSafe(name));
+    }
 }
 
 TEST(ComposeDeleteGroupCommand, FitsExactlyOrRefuses)
