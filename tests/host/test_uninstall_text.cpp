@@ -151,13 +151,13 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
     for (int i = 0; i < 5; i++)
         rest += block;
     rest += ":done\r\nif exist \"" + m + "\" \"" + m + "\" Warning\r\ndel \"C:\\T\\Uninstall.Vel.Bat\"";
-    struct Row { unsigned long platform; std::string first; } rows[] = {
-        {2, "\"" + m + "\" wait\r\n"}, {1, "start /wait \"" + m + " wait\"\r\n"}, {3, "\"" + m + "\" wait\r\n"}};
+    struct Row { BatchForm form; std::string first; } rows[] = {
+        {BATCH_FORM_NT, "\"" + m + "\" wait\r\n"}, {BATCH_FORM_9X, "start /wait \"" + m + " wait\"\r\n"}};
     for (const Row &row : rows) {
-        SCOPED_TRACE(row.platform);
+        SCOPED_TRACE(row.form);
         std::string expected = row.first + rest;
         Guarded out(BATCH_TEXT_SIZE);
-        ASSERT_TRUE(ComposeBatchText(out.text(), out.size, row.platform, module, dir, batch));
+        ASSERT_TRUE(ComposeBatchText(out.text(), out.size, row.form, module, dir, batch));
         EXPECT_EQ(expected, std::string(out.text()));
         int lines = 1;
         for (char c : expected)
@@ -166,7 +166,7 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
         // Exactly the room it needs, one byte less, one more.
         for (size_t size : {expected.size(), expected.size() + 1, expected.size() + 2}) {
             Guarded small(size);
-            int fit = ComposeBatchText(small.text(), size, row.platform, module, dir, batch);
+            int fit = ComposeBatchText(small.text(), size, row.form, module, dir, batch);
             EXPECT_EQ(size > expected.size(), fit != 0) << size;
             EXPECT_EQ(fit ? expected : "", std::string(small.text()));
             EXPECT_TRUE(small.intact()) << size;
@@ -174,14 +174,26 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
     }
 }
 
+TEST(BatchFormForInterpreter, CommandComAloneGetsTheWindows9xForm)
+{
+    for (const char *path : {"C:\\WINDOWS\\COMMAND.COM", "command.com", "C:\\Command.Com", "C:COMMAND.COM",
+                             "\\\\server\\dos\\COMMAND.COM", "C:/DOS/command.com"})
+        EXPECT_EQ(BATCH_FORM_9X, BatchFormForInterpreter(path)) << path;
+    // Windows 95 compatibility mode on NT: platform 1, and cmd.exe reads the file.
+    for (const char *path : {"C:\\windows\\system32\\cmd.exe", "cmd.exe", "", "C:\\COMMAND.COM\\cmd.exe",
+                             "C:\\DOS\\COMMAND.COM.exe", "C:\\DOS\\XCOMMAND.COM", "C:\\COMMAND.COM "})
+        EXPECT_EQ(BATCH_FORM_NT, BatchFormForInterpreter(path)) << path;
+}
+
 TEST(ComposeBatchText, RefusesWildcardsAndOverlongPaths)
 {
     Guarded out(BATCH_TEXT_SIZE);
-    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, "C:\\V?l\\x.exe", "C:\\V?l", "C:\\t.bat"));
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, BATCH_FORM_NT, "C:\\V?l\\x.exe", "C:\\V?l", "C:\\t.bat"));
     EXPECT_STREQ("", out.text());
-    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, "C:\\V*\\x.exe", "C:\\V", "C:\\t.bat"));
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, BATCH_FORM_NT, "C:\\V*\\x.exe", "C:\\V", "C:\\t.bat"));
     std::string longest(259, '%'), tooLong(260, 'a');
-    EXPECT_TRUE(ComposeBatchText(out.text(), out.size, 1, longest.c_str(), longest.c_str(), longest.c_str()))
+    EXPECT_TRUE(
+        ComposeBatchText(out.text(), out.size, BATCH_FORM_9X, longest.c_str(), longest.c_str(), longest.c_str()))
         << "the buffer holds three paths of 259 doubled characters";
-    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, tooLong.c_str(), "C:\\V", "C:\\t.bat"));
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, BATCH_FORM_NT, tooLong.c_str(), "C:\\V", "C:\\t.bat"));
 }
