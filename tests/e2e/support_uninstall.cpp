@@ -88,7 +88,7 @@ void WriteRegistration(const std::string &group, const std::string &programDir)
     SetString(HKEY_LOCAL_MACHINE, "Software\\Vel", "Dir", programDir);
     SetString(HKEY_LOCAL_MACHINE, "Software\\Vel\\Shared", "x", "y");
     SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "VEL file manager");
-    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", programDir + "\\VelUninstall.exe");
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + programDir + "\\VelUninstall.exe\"");
     SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "", programDir + "\\Vel.exe");
     SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path", programDir);
 }
