@@ -56,3 +56,13 @@ int DeleteRegistryKeyItself(HKEY root, const char *path, HKEY key)
         return deleteByHandle(key) == 0;
     return RegDeleteKeyA(root, path) == ERROR_SUCCESS;   // no links on this system
 }
+
+int DeleteRegistryKeyAtPath(HKEY root, const char *path)
+{
+    HKEY key = OpenRegistryKeyItself(root, path, KEY_QUERY_VALUE | DELETE);
+    if (!key)
+        return 0;
+    int deleted = DeleteRegistryKeyItself(root, path, key);
+    RegCloseKey(key);
+    return deleted;
+}

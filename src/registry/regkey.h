@@ -28,4 +28,8 @@ int IsRegistryLink(HKEY key);
 // itself: a link goes as the link. It must have no subkeys. 1 when deleted.
 int DeleteRegistryKeyItself(HKEY root, const char *path, HKEY key);
 
+// root\path opened and deleted as itself (it must have no subkeys): a link
+// goes as the link. 1 when deleted.
+int DeleteRegistryKeyAtPath(HKEY root, const char *path);
+
 #endif

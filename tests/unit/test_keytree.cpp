@@ -2,6 +2,7 @@
 // (redirected scratch roots).
 #include "unit/support_registry.h"
 #include "registry/keytree.h"
+#include "registry/regkey.h"
 #include "registry/series.h"
 #include "registry/settings.h"
 
@@ -201,6 +202,18 @@ TEST_F(KeyTree, DeleteGoesAsALinkAndLeavesWhatItPointsTo)
         EXPECT_EQ(before, DumpTree(row.targetRoot, target)) << "every subkey and value of the target stays";
         DeleteTree(row.targetRoot, target);
     }
+
+    // A single key, as the system registrations are deleted, goes the same way.
+    const char *single = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
+    MakeTarget(LM, target, true);
+    std::map<std::string, Value> before = DumpTree(LM, target);
+    MakeLink(LM, single, LM, target);
+    EXPECT_EQ(1, DeleteRegistryKeyAtPath(LM, single));
+    EXPECT_FALSE(KeyExists(LM, single));
+    EXPECT_EQ(before, DumpTree(LM, target));
+    SetString(LM, single, "DisplayName", "VEL file manager");
+    EXPECT_EQ(1, DeleteRegistryKeyAtPath(LM, single));
+    EXPECT_FALSE(KeyExists(LM, single));
 }
 
 TEST_F(KeyTree, CopyDoesNotGoThroughALink)
