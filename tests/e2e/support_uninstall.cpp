@@ -47,6 +47,17 @@ bool MakeSymlink(const std::string &link, const std::string &target)
     return (Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT) && Attributes(link) != INVALID_FILE_ATTRIBUTES;
 }
 
+void RemoveSymlink(const std::string &link)
+{
+    std::string hostLink = HostPathOf(link);
+    if (hostLink.empty())
+        return;
+    // find matches the link itself (it never follows one) and nothing that is not a link.
+    WaitAndClose(Start("Z:\\usr\\bin\\find \"" + hostLink + "\" -maxdepth 0 -type l -delete"), 10000);
+    for (int i = 0; i < 40 && Attributes(link) != INVALID_FILE_ATTRIBUTES; i++)
+        Sleep(50);
+}
+
 DWORD Attributes(const std::string &path)
 {
     return GetFileAttributesA(path.c_str());

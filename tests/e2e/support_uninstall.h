@@ -20,6 +20,9 @@ std::string ProgramsFolder();
 std::string HostPathOf(const std::string &windowsPath);
 // A symbolic link, made by the host's ln as links exist in a Wine prefix.
 bool MakeSymlink(const std::string &link, const std::string &target);
+// Removes a symbolic link as the link, on the host side: no Win32 call under
+// Wine removes one without touching its target. Anything else stays.
+void RemoveSymlink(const std::string &link);
 
 DWORD Attributes(const std::string &path);
 
