@@ -109,7 +109,8 @@ void RemoveProgramGroup(void)
     if (!group[0] || !GroupNameIsFolderSafe(group))
         return;
     // "Main Tools\" names the folder "Main Tools": both steps use the one
-    // spelling, and a server that maps the name to a folder gets a plain path.
+    // spelling, and a server that maps the name to a folder gets a plain path
+    // (Wine's Program Manager does nothing for "Main Tools\").
     CollapseEmptyComponents(group);
     int noLink = RemoveGroupFolder(group);
     // Syntax characters would have Program Manager read other commands or another group.
