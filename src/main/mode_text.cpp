@@ -19,8 +19,9 @@ const char *CommandLineAfterProgramName(const char *processCommandLine)
     const unsigned char *p = (const unsigned char *)processCommandLine;
     if (*p == '"') {
         // A quoted name ends at its closing quote, even with a word right after it.
-        for (p++; *p && *p != '"'; p++) {
-        }
+        p++;
+        while (*p && *p != '"')
+            p++;
         if (*p == '"')
             p++;
     } else {

@@ -79,8 +79,10 @@ static int CopyTreeLevel(const char *source, const char *destination)
         char *sourceChild = (char *)data;
         // A child path that does not fit would name another key: skip that subkey.
         if (!ComposeChildPath(sourceChild, sizeof data, source, name)
-            || !ComposeChildPath(childPath, sizeof childPath, destination, name) || IsLinkPath(hive, sourceChild))
+            || !ComposeChildPath(childPath, sizeof childPath, destination, name))
             continue;
+        if (IsLinkPath(hive, sourceChild))
+            continue;   // left out, not even copied as an empty key
         HKEY childKey = CreateRegistryKey(hive, childPath);
         if (!childKey)
             break;
