@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t outSize = data[0] & 0x80 ? BATCH_TEXT_SIZE : (size_t)data[0] * 32 + data[1] % 32;
     static char out[BATCH_TEXT_SIZE + 64];
     memset(out, kCanary, sizeof out);
-    int fit = ComposeBatchText(out, outSize, data[1] & 1 ? 1 : 2, module, dir, batch);
+    int fit = ComposeBatchText(out, outSize, data[1] & 1 ? BATCH_FORM_9X : BATCH_FORM_NT, module, dir, batch);
     if (outSize > 0 && !fit && out[0] != 0)
         abort();
     if (outSize > 0 && strlen(out) >= outSize)
@@ -47,7 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     memset(command, kCanary, sizeof command);
     ComposeDeleteGroupCommand(command, commandSize, module);
     RequireCanary(command, commandSize, sizeof command);
-    GroupNameIsFolderSafe(module);
     GroupNameIsDdeSafe(module);
+    BatchFormForInterpreter(module);
+    // Collapsing the empty components never turns a refused name into an accepted one.
+    char group[sizeof text];
+    strcpy(group, module);
+    int safe = GroupNameIsFolderSafe(group);
+    CollapseEmptyComponents(group);
+    if (GroupNameIsFolderSafe(group) != safe || strlen(group) > strlen(module))
+        abort();
     return 0;
 }

@@ -28,7 +28,12 @@ void RegisterProduct(const char *text)
         if (!key)
             return;   // no rights on HKEY_LOCAL_MACHINE: none of the rest either
         SetStringValue(key, "DisplayName", DISPLAY_NAME);
-        SetStringValue(key, "UninstallString", modulePath);
+        // A command line: unquoted, a path with a blank would first start
+        // "C:\Program.exe" and the like. The buffer has room for the quotes.
+        char command[PATH_SIZE + 2];
+        CopyText(command, sizeof command, modulePath);
+        if (QuoteIfNeeded(command, sizeof command))
+            SetStringValue(key, "UninstallString", command);
         RegCloseKey(key);
 
         key = CreateRegistryKey(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);

@@ -17,10 +17,18 @@ RunMode ChooseMode(const char *commandLine)
 const char *CommandLineAfterProgramName(const char *processCommandLine)
 {
     const unsigned char *p = (const unsigned char *)processCommandLine;
-    int quoted = 0;
-    for (; *p && (quoted || *p > ' '); p++)
+    if (*p == '"') {
+        // A quoted name ends at its closing quote, even with a word right after it.
+        p++;
+        while (*p && *p != '"')
+            p++;
         if (*p == '"')
-            quoted = !quoted;
+            p++;
+    } else {
+        // The process start splits an unquoted name at a blank or tab alone.
+        while (*p && *p != ' ' && *p != '\t')
+            p++;
+    }
     while (*p && *p <= ' ')
         p++;
     return (const char *)p;

@@ -9,9 +9,10 @@ enum RunMode { MODE_REGISTER, MODE_WARNING, MODE_WAIT, MODE_ARC, MODE_UNINSTALL 
 // the empty text and a trailing blank included, is the uninstallation.
 RunMode ChooseMode(const char *commandLine);
 
-// The process command line less the program's own name (quoted or not) and
-// the codes 1 to 32 after it; the rest unchanged, trailing blanks included.
-// Bytes from 128 up are letters of a path here, never separators.
+// The process command line less the program's own name and the codes 1 to 32
+// after it; the rest unchanged, trailing blanks included. The name is what
+// the system starts: a quoted name ends at its closing quote, an unquoted one
+// at the first blank or tab. Bytes from 128 up are letters of a path here.
 const char *CommandLineAfterProgramName(const char *processCommandLine);
 
 #endif

@@ -27,13 +27,31 @@ static int TreesAreDisjoint(const char *a, const char *b)
     return RegistryPathsDisjoint(upperA, upperB);
 }
 
+// 1 when hive\path is a registry link.
+static int IsLinkPath(HKEY hive, const char *path)
+{
+    HKEY key = OpenRegistryKeyItself(hive, path, KEY_QUERY_VALUE);
+    if (!key)
+        return 0;
+    int link = IsRegistryLink(key);
+    RegCloseKey(key);
+    return link;
+}
+
 // One level of the copy; the children of two disjoint trees are disjoint too.
+// A registry link in the source is not copied: what it points to belongs to
+// another tree, and a link copied as a link would have the settings written
+// through it land there. A source that is a link cannot be opened.
 static int CopyTreeLevel(const char *source, const char *destination)
 {
     HKEY hive = GetSettingsHive();
-    HKEY sourceKey = OpenRegistryKey(hive, source, KEY_ALL_ACCESS);
+    HKEY sourceKey = OpenRegistryKeyItself(hive, source, KEY_ALL_ACCESS);
     if (!sourceKey)
         return 0;
+    if (IsRegistryLink(sourceKey)) {
+        RegCloseKey(sourceKey);
+        return 0;
+    }
     DeleteRegistryTree(destination);
     HKEY destinationKey = CreateRegistryKey(hive, destination);
     if (!destinationKey) {
@@ -63,6 +81,8 @@ static int CopyTreeLevel(const char *source, const char *destination)
         if (!ComposeChildPath(sourceChild, sizeof data, source, name)
             || !ComposeChildPath(childPath, sizeof childPath, destination, name))
             continue;
+        if (IsLinkPath(hive, sourceChild))
+            continue;   // left out, not even copied as an empty key
         HKEY childKey = CreateRegistryKey(hive, childPath);
         if (!childKey)
             break;
@@ -95,7 +115,9 @@ void DeleteRegistryTree(const char *path)
 void DeleteTreePass(const char *path)
 {
     HKEY hive = GetSettingsHive();
-    HKEY key = OpenRegistryKey(hive, path, KEY_ALL_ACCESS);
+    // Every key is opened and deleted as itself: a registry link goes as the
+    // link, and what it points to, elsewhere in the registry, is never entered.
+    HKEY key = OpenRegistryKeyItself(hive, path, KEY_ALL_ACCESS);
     if (!key)
         return;
 
@@ -103,7 +125,8 @@ void DeleteTreePass(const char *path)
     char childPath[TREE_CHILD_SIZE];
     // The index advances past a child that was just deleted, so one pass
     // skips some subkeys of a wide tree; the next pass takes them.
-    for (DWORD index = 0;; index++) {
+    int link = IsRegistryLink(key);
+    for (DWORD index = 0; !link; index++) {
         DWORD nameSize = sizeof name;
         if (RegEnumKeyExA(key, index, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
             break;
@@ -111,7 +134,7 @@ void DeleteTreePass(const char *path)
             DeleteTreePass(childPath);
     }
 
-    if (RegDeleteKeyA(hive, path) == ERROR_SUCCESS)
+    if (DeleteRegistryKeyItself(hive, path, key))
         s_treeDeleteCount++;
     RegCloseKey(key);
 }
@@ -123,7 +146,9 @@ int DeleteKeyIfEmpty(HKEY root, const char *path)
     if (strlen(path) >= sizeof buffer - 1)
         return 0;
 
-    HKEY key = OpenRegistryKey(root, path, KEY_ALL_ACCESS);
+    // Opened as itself: a registry link holds its target as a value, so it is
+    // never empty and the empty key it may point to elsewhere is not deleted.
+    HKEY key = OpenRegistryKeyItself(root, path, KEY_ALL_ACCESS);
     if (!key)
         return 1;   // nothing to delete
     // Only "no more items" shows there is none: a subkey or value whose name

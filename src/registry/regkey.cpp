@@ -16,3 +16,53 @@ HKEY CreateRegistryKey(HKEY root, const char *path)
         return NULL;
     return key;
 }
+
+typedef LONG(WINAPI *DeleteKeyFunction)(HANDLE);
+
+// NtDeleteKey deletes the key a handle stands for; RegDeleteKeyA opens the
+// path anew and so deletes what a link points to. Windows NT has it and has
+// links; Windows 95/98/Me have neither. It is asked for instead of the
+// platform id, which an NT system in Windows 95 compatibility mode gives as 1.
+static DeleteKeyFunction GetHandleDelete(void)
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll ? (DeleteKeyFunction)(void *)GetProcAddress(ntdll, "NtDeleteKey") : NULL;
+}
+
+HKEY OpenRegistryKeyItself(HKEY root, const char *path, REGSAM access)
+{
+    // On Windows 95/98/Me the option is reserved and must be 0; there is no
+    // link to open there.
+    DWORD options = GetHandleDelete() ? REG_OPTION_OPEN_LINK : 0;
+    HKEY key;
+    if (RegOpenKeyExA(root, path, options, access, &key) != ERROR_SUCCESS)
+        return NULL;
+    return key;
+}
+
+int IsRegistryLink(HKEY key)
+{
+    // What makes a link: its target, in this value of this type. An ordinary
+    // key opened as itself has no such value.
+    DWORD type = REG_NONE;
+    return RegQueryValueExA(key, "SymbolicLinkValue", NULL, &type, NULL, NULL) == ERROR_SUCCESS
+        && type == REG_LINK;
+}
+
+int DeleteRegistryKeyItself(HKEY root, const char *path, HKEY key)
+{
+    DeleteKeyFunction deleteByHandle = GetHandleDelete();
+    if (deleteByHandle)
+        return deleteByHandle(key) == 0;
+    return RegDeleteKeyA(root, path) == ERROR_SUCCESS;   // no links on this system
+}
+
+int DeleteRegistryKeyAtPath(HKEY root, const char *path)
+{
+    HKEY key = OpenRegistryKeyItself(root, path, KEY_QUERY_VALUE | DELETE);
+    if (!key)
+        return 0;
+    int deleted = DeleteRegistryKeyItself(root, path, key);
+    RegCloseKey(key);
+    return deleted;
+}

@@ -1,5 +1,5 @@
-// Thin wrappers over opening and creating registry keys: a handle the caller
-// closes, or NULL. Callers read as intent rather than as seven arguments.
+// Thin wrappers over opening, creating and deleting registry keys: a handle
+// the caller closes, or NULL. Callers read as intent rather than as seven arguments.
 #ifndef VEL_REGISTRY_REGKEY_H
 #define VEL_REGISTRY_REGKEY_H
 
@@ -11,5 +11,25 @@ HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access);
 // root\path opened with full access, created first with every missing parent
 // (non-volatile, no class, default security); NULL when that fails.
 HKEY CreateRegistryKey(HKEY root, const char *path);
+
+// Registry links (keys made with REG_OPTION_CREATE_LINK) lead anywhere in the
+// registry. Opened as usual, a link is the key it points to, and RegDeleteKeyA
+// on a link's path deletes that key. These three never go through the last
+// component of a path; a link earlier in the path is still followed.
+
+// root\path opened as itself: a link is the link, not the key it points to.
+// NULL when it cannot be opened.
+HKEY OpenRegistryKeyItself(HKEY root, const char *path, REGSAM access);
+
+// 1 when key, opened as itself, is a registry link.
+int IsRegistryLink(HKEY key);
+
+// Deletes key, opened as itself with DELETE access from root\path, as
+// itself: a link goes as the link. It must have no subkeys. 1 when deleted.
+int DeleteRegistryKeyItself(HKEY root, const char *path, HKEY key);
+
+// root\path opened and deleted as itself (it must have no subkeys): a link
+// goes as the link. 1 when deleted.
+int DeleteRegistryKeyAtPath(HKEY root, const char *path);
 
 #endif

@@ -38,7 +38,16 @@ static int PreparePath(char *out, const char *path)
         && DoublePercent(out, 2 * BATCH_PATH_SIZE, path);
 }
 
-int ComposeBatchText(char *out, size_t size, unsigned long platformId, const char *modulePath,
+BatchForm BatchFormForInterpreter(const char *interpreterPath)
+{
+    const char *name = interpreterPath;
+    for (const char *p = interpreterPath; *p; p++)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            name = p + 1;
+    return EqualsNoCase(name, "COMMAND.COM") ? BATCH_FORM_9X : BATCH_FORM_NT;
+}
+
+int ComposeBatchText(char *out, size_t size, BatchForm form, const char *modulePath,
                      const char *directory, const char *batchPath)
 {
     char module[2 * BATCH_PATH_SIZE], dir[2 * BATCH_PATH_SIZE], batch[2 * BATCH_PATH_SIZE];
@@ -49,8 +58,8 @@ int ComposeBatchText(char *out, size_t size, unsigned long platformId, const cha
         return 0;
 
     size_t used = 0;
-    // Windows 95/98/Me: start waits for a GUI program only when told to.
-    int fit = platformId == 1
+    // COMMAND.COM waits for a GUI program only when start is told to.
+    int fit = form == BATCH_FORM_9X
         ? AppendPiece(out, size, &used, "start /wait \"%s wait\"\r\n", module, "", "")
         : AppendPiece(out, size, &used, "\"%s\" wait\r\n", module, "", "");
     // A drive root is never removed, nor tried.

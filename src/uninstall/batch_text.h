@@ -14,14 +14,27 @@
 // command interpreter reads it as written. 1 when it fit; otherwise out is "" and 0.
 int DoublePercent(char *out, size_t size, const char *text);
 
+// The two forms of the first line, one per command interpreter. COMMAND.COM
+// (Windows 95/98/Me) waits for a GUI program only under "start /wait", which
+// gets the program and its word as one quoted text. cmd.exe reads that text as
+// a window title and waits forever on a new idle console: it gets the quoted
+// program and its word as a line of their own.
+enum BatchForm { BATCH_FORM_NT, BATCH_FORM_9X };
+
+// The form for the interpreter COMSPEC names: the 9x form when its file name
+// is "COMMAND.COM" (any letter case, in any directory), else the NT form.
+// An NT system in Windows 95 compatibility mode reports the 9x platform with
+// cmd.exe as its interpreter, so the platform alone cannot tell.
+BatchForm BatchFormForInterpreter(const char *interpreterPath);
+
 // Composes the 19 lines of the batch file into out (size bytes), the last one
-// without a line end. platformId 1 gives the "start /wait" first line. A
-// directory ending in a backslash is a drive root: no rd line names it (14 lines).
+// without a line end, the first in the given form. A directory ending in a
+// backslash is a drive root: no rd line names it (14 lines).
 // The paths (each under BATCH_PATH_SIZE) are in the code page the interpreter
 // reads batch files in. A path holding '?' or '*' is refused: it is a name the
 // code page could not hold, and del would read it as a pattern. 1 when the
 // whole text fit; otherwise out is "" and 0.
-int ComposeBatchText(char *out, size_t size, unsigned long platformId, const char *modulePath,
+int ComposeBatchText(char *out, size_t size, BatchForm form, const char *modulePath,
                      const char *directory, const char *batchPath);
 
 #endif

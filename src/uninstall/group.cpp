@@ -1,5 +1,6 @@
 #include "uninstall/group.h"
 #include "uninstall/groupname_text.h"
+#include "uninstall/entry.h"
 #include "base/modulepath_text.h"
 #include "registry/settings.h"
 #include "base/bounded_text.h"
@@ -18,12 +19,16 @@ static HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, U
 
 // Deletes the files directly in the group folder, then the folder if that
 // left it empty. Subfolders and read-only files stay, and so does the folder.
-static void RemoveGroupFolder(const char *group)
+// A link, as the folder or in it, is never entered: it goes as the link where
+// the system can remove one, and stays otherwise. 1 when Program Manager may
+// be asked to delete the group: neither the folder nor anything below it is a
+// link, since the server deletes recursively through links.
+static int RemoveGroupFolder(const char *group)
 {
     char programs[PATH_SIZE] = "";
     LPITEMIDLIST location;
     if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) != S_OK)
-        return;   // no Programs folder: no path to work on
+        return 1;   // no Programs folder: no path to work on
     BOOL found = SHGetPathFromIDListA(location, programs);
     // The shell's own allocator takes the list back: CoTaskMemFree would
     // bring in a whole DLL (ole32) for this one call.
@@ -33,25 +38,49 @@ static void RemoveGroupFolder(const char *group)
         shellMalloc->Release();
     }
     if (!found || !programs[0])
-        return;
+        return 1;
 
     // A cut folder path or pattern would name another folder: skip the folder steps.
     char folder[PATH_SIZE], pattern[PATH_SIZE], entry[PATH_SIZE];
     if (!ComposeText(folder, sizeof folder, "%s\\%s", programs, group)
         || !ComposeText(pattern, sizeof pattern, "%s\\*.*", folder))
-        return;
+        return 1;
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 1;   // no folder: the command is sent all the same
 
+    // Where the folder and each entry should lie; "" where that cannot be known.
+    char programsFinal[ENTRY_FINAL_SIZE], folderFinal[ENTRY_FINAL_SIZE], expected[ENTRY_FINAL_SIZE];
+    GetEntryFinalPath(programs, programsFinal);
+    ComposeExpectedFinalPath(folderFinal, programsFinal, group);
+    if (IsLinkEntry(folder, attributes, folderFinal)) {
+        DeleteEntryItself(folder, attributes, folderFinal);
+        return 0;
+    }
+
+    int linkSeen = 0;
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA(pattern, &data);
     if (search != INVALID_HANDLE_VALUE) {
-        // "." and ".." and subfolders go to DeleteFileA too, which removes only files.
         do {
-            if (ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName))
-                DeleteFileA(entry);
+            if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
+                continue;
+            if (!ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName)) {
+                linkSeen = 1;   // not looked at, so not known to be no link
+                continue;
+            }
+            ComposeExpectedFinalPath(expected, folderFinal, data.cFileName);
+            int link = IsLinkEntry(entry, data.dwFileAttributes, expected);
+            if (link || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteEntryItself(entry, data.dwFileAttributes, expected);
+            else if (FolderHoldsLink(entry, expected))
+                link = 1;   // a subfolder stays, and so does what the server would reach through it
+            linkSeen |= link;
         } while (FindNextFileA(search, &data));
         FindClose(search);
     }
     RemoveDirectoryA(folder);
+    return !linkSeen;
 }
 
 // Sends "[DeleteGroup(<group>)]" to Program Manager. Nothing is reported:
@@ -85,8 +114,12 @@ void RemoveProgramGroup(void)
     // would have both steps remove what is not the product's group.
     if (!group[0] || !GroupNameIsFolderSafe(group))
         return;
-    RemoveGroupFolder(group);
+    // "Main Tools\" names the folder "Main Tools": both steps use the one
+    // spelling, and a server that maps the name to a folder gets a plain path
+    // (Wine's Program Manager does nothing for "Main Tools\").
+    CollapseEmptyComponents(group);
+    int noLink = RemoveGroupFolder(group);
     // Syntax characters would have Program Manager read other commands or another group.
-    if (GroupNameIsDdeSafe(group))
+    if (noLink && GroupNameIsDdeSafe(group))
         SendDeleteGroup(group);
 }

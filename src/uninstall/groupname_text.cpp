@@ -8,8 +8,9 @@ int GroupNameIsFolderSafe(const char *name)
     if (!name[0] || name[0] == '\\' || name[0] == '/' || strpbrk(name, ":*?"))
         return 0;
     // Windows drops trailing dots and blanks, so "..", "..." and ". " climb
-    // or stay where "." stays, and " " or an empty component names the
-    // folder above it: the Programs folder or one of its parents.
+    // or stay where "." stays, and " " names the folder above it: the
+    // Programs folder or one of its parents. An empty component (a doubled
+    // or trailing separator) is no component: the system collapses it.
     const char *component = name;
     for (;;) {
         size_t len = strcspn(component, "\\/");
@@ -20,12 +21,27 @@ int GroupNameIsFolderSafe(const char *name)
             else if (component[i] == ' ')
                 blanks++;
         }
-        if (dots + blanks == len)
+        if (len > 0 && dots + blanks == len)
             return 0;
         if (!component[len])
             return 1;
         component += len + 1;
     }
+}
+
+void CollapseEmptyComponents(char *name)
+{
+    char *out = name;
+    for (const char *in = name; *in; in++) {
+        // The first separator of a run stays; the rest of the run, and a run
+        // at the end, name nothing. A leading one stays for the safety test to see.
+        if ((*in == '\\' || *in == '/') && out > name && (out[-1] == '\\' || out[-1] == '/'))
+            continue;
+        *out++ = *in;
+    }
+    if (out > name + 1 && (out[-1] == '\\' || out[-1] == '/'))
+        out--;
+    *out = 0;
 }
 
 int GroupNameIsDdeSafe(const char *name)

@@ -5,10 +5,17 @@
 #include <stddef.h>
 
 // 1 when the group name may be put below the Programs folder: not empty, no
-// drive or root, no wildcard, no component of dots and blanks alone (an
-// empty one included). Any of these would make the folder steps empty
-// another folder than the group's.
+// drive or root, no wildcard, no component of dots and blanks alone. Any of
+// these would make the folder steps empty another folder than the group's.
+// An empty component ("Main Tools\", "Main\\Tools") is allowed: it collapses.
 int GroupNameIsFolderSafe(const char *name);
+
+// Drops the empty components of a group name in place: every run of
+// separators ('\' or '/') keeps its first one, and a run at the end goes,
+// unless it is the whole name (a name that starts with one stays refused).
+// "Main Tools\" becomes "Main Tools", "Main\\Tools" "Main\Tools"; a name
+// without an empty component stays as it is.
+void CollapseEmptyComponents(char *name);
 
 // 1 when the name holds none of the characters that Program Manager reads as
 // command syntax ([ ] ( ) , and the double quote).

@@ -44,6 +44,8 @@ void StartSelfRemoval(const char *modulePath, const char *directory)
     if (len == 0 || len >= sizeof batchPath || !AppendText(batchPath, sizeof batchPath, BATCH_FILE_NAME))
         return;
 
+    // How the interpreter is started follows the platform; what the batch
+    // file says follows the interpreter that will read it.
     int windows9x = g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 
     char interpreter[PATH_SIZE] = "";
@@ -59,7 +61,8 @@ void StartSelfRemoval(const char *modulePath, const char *directory)
     if (!ConvertToOem(modulePath, moduleOem, sizeof moduleOem)
         || !ConvertToOem(directory, directoryOem, sizeof directoryOem)
         || !ConvertToOem(batchPath, batchOem, sizeof batchOem)
-        || !ComposeBatchText(text, sizeof text, g_versionInfo.dwPlatformId, moduleOem, directoryOem, batchOem))
+        || !ComposeBatchText(text, sizeof text, BatchFormForInterpreter(interpreter), moduleOem, directoryOem,
+                             batchOem))
         return;
     if (!WriteBatchFile(batchPath, text))
         return;

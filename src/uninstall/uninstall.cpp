@@ -6,6 +6,7 @@
 #include "base/product.h"
 #include "registry/settings.h"
 #include "registry/keytree.h"
+#include "registry/regkey.h"
 #include "base/bounded_text.h"
 
 #include <string.h>
@@ -371,8 +372,8 @@ void RunUninstall(void)
     DeleteRegistryTree(SETTINGS_ROOT);
     SetSettingsHive(HKEY_CURRENT_USER);
     DeleteRegistryTree(SETTINGS_ROOT);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);
+    DeleteRegistryKeyAtPath(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);   // a link goes as the link
+    DeleteRegistryKeyAtPath(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);
 
     StartSelfRemoval(modulePath, directory);
 }

@@ -89,11 +89,22 @@ std::string CaptureOutput(const std::string &commandLine)
     CloseHandle(writeEnd);
     std::string output;
     if (started) {
+        // Read until the program has ended and its output is drained: a
+        // process it starts (the first one of a session starts the desktop)
+        // may inherit the pipe and keep it open for good.
         char chunk[4096];
-        DWORD got;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, NULL) && got > 0)
-            output.append(chunk, got);
-        WaitForSingleObject(process.hProcess, 30000);
+        DWORD got, waiting;
+        for (int i = 0; i < 3000; i++) {
+            bool ended = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+            if (!PeekNamedPipe(readEnd, NULL, 0, NULL, &waiting, NULL))
+                break;
+            if (waiting > 0 && ReadFile(readEnd, chunk, sizeof chunk, &got, NULL))
+                output.append(chunk, got);
+            else if (ended)
+                break;
+            else
+                Sleep(10);
+        }
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }

@@ -314,12 +314,18 @@ void RegisterFixture::AllowMachineKeys()
     denied_ = false;
 }
 
+std::string UninstallCommand(const std::string &exe)
+{
+    bool quote = exe[0] == '-' || exe[0] == '^' || exe.find_first_of(" &+,") != std::string::npos;
+    return quote ? "\"" + exe + "\"" : exe;
+}
+
 void RegisterFixture::ExpectRegistration(const std::string &exe)
 {
     std::string dir = exe.substr(0, exe.rfind('\\'));
     Tree uninstall, appPaths;
     AddValue(&uninstall, "", "DisplayName", StringValue("VEL file manager"));
-    AddValue(&uninstall, "", "UninstallString", StringValue(exe));
+    AddValue(&uninstall, "", "UninstallString", StringValue(UninstallCommand(exe)));
     AddValue(&appPaths, "", "", StringValue(dir + "\\Vel.exe"));
     AddValue(&appPaths, "", "Path", StringValue(dir));
     ExpectTree(uninstall, HKEY_LOCAL_MACHINE, kUninstallKey);

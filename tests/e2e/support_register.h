@@ -32,6 +32,10 @@ void AddXlatDefaults(Tree *tree, int row, DWORD flags);
 // "Group" and the FTP host: the current user's tree only.
 void AddCurrentUserEntries(Tree *tree, const std::string &group);
 
+// "UninstallString" for a program: a command line, so the path is in double
+// quotes when it holds a blank, '&', '+' or ',' or starts with '-' or '^'.
+std::string UninstallCommand(const std::string &exe);
+
 // Compares a whole tree, listing every missing, extra and differing entry.
 void ExpectTree(const Tree &expected, HKEY root, const std::string &path);
 

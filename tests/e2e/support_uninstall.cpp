@@ -19,6 +19,17 @@ std::string ProgramsFolder()
     return path;
 }
 
+void RemoveSymlink(const std::string &link)
+{
+    std::string hostLink = HostPathOf(link);
+    if (hostLink.empty())
+        return;
+    // find matches the link itself (it never follows one) and nothing that is not a link.
+    RunHostProgram("Z:\\usr\\bin\\find \"" + hostLink + "\" -maxdepth 0 -type l -delete");
+    for (int i = 0; i < 600 && Attributes(link) != INVALID_FILE_ATTRIBUTES; i++)
+        Sleep(50);
+}
+
 DWORD Attributes(const std::string &path)
 {
     return GetFileAttributesA(path.c_str());
@@ -60,7 +71,7 @@ void WriteRegistration(const std::string &group, const std::string &programDir)
     SetString(HKEY_LOCAL_MACHINE, "Software\\Vel", "Dir", programDir);
     SetString(HKEY_LOCAL_MACHINE, "Software\\Vel\\Shared", "x", "y");
     SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "VEL file manager");
-    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", programDir + "\\VelUninstall.exe");
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + programDir + "\\VelUninstall.exe\"");
     SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "", programDir + "\\Vel.exe");
     SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path", programDir);
 }

@@ -16,6 +16,9 @@ namespace e2e {
 std::string BatchPath();
 // The current user's Start-menu Programs folder.
 std::string ProgramsFolder();
+// Removes a symbolic link as the link, on the host side: no Win32 call under
+// Wine removes one without touching its target. Anything else stays.
+void RemoveSymlink(const std::string &link);
 
 DWORD Attributes(const std::string &path);
 

@@ -78,6 +78,9 @@ TEST_F(Dispatch, WaitPausesAboutOneSecondAfterQuotedPathAndBlanks)
     EXPECT_LT(elapsed, 10000u);
     EXPECT_EQ(0u, RunQuietly(Quoted() + " WAIT", &elapsed));
     EXPECT_GE(elapsed, 950u);
+    // The system ends a quoted name at its closing quote: the word right after it is the mode.
+    EXPECT_EQ(0u, RunQuietly(Quoted() + "wait", &elapsed));
+    EXPECT_GE(elapsed, 950u);
 }
 
 TEST_F(Dispatch, UnquotedPathWithNonAsciiLetterKeepsItsMode)

@@ -8,6 +8,8 @@ using namespace e2e;
 namespace {
 
 const char kDir[] = "C:\\VelGroupTest";
+// What links made by a test point to: never the group's to delete.
+const char kOutside[] = "C:\\VelGroupOutside";
 
 class ProgramGroup : public CleanupTest {
 protected:
@@ -22,6 +24,8 @@ protected:
     }
     void TearDown() override
     {
+        for (const std::string &link : links_)
+            RemoveSymlink(link);
         RemoveRegistration();
         RemoveTree(kDir);
         CleanupTest::TearDown();
@@ -38,8 +42,16 @@ protected:
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Vel")) << "the run went to its end";
     }
     std::string Folder(const std::string &group) { return programs_ + "\\" + group; }
+    // A link removed as the link on tear-down.
+    bool Link(const std::string &link, const std::string &target)
+    {
+        links_.push_back(link);
+        MakeSymlink(link, target);   // a link to a file shows no reparse bit under Wine
+        return Exists(link);
+    }
 
     std::string exe_, programs_;
+    std::vector<std::string> links_;
 };
 
 }  // namespace
@@ -63,6 +75,33 @@ TEST_F(ProgramGroup, FolderOfShortcutsGoesAndProgramManagerGetsExactCommand)
     EXPECT_EQ(std::string("[DeleteGroup(Vel Test Group)]") + '\0', commands[0]);
 }
 
+TEST_F(ProgramGroup, EmptyComponentNamesTheSameFolder)
+{
+    // A trailing or doubled backslash collapses: the folder is the one without
+    // it, and Program Manager gets that one spelling.
+    struct Row { const char *stored, *folder; } rows[] = {
+        {"Vel Trailing\\", "Vel Trailing"},
+        {"Vel Outer\\\\Inner\\\\", "Vel Outer\\Inner"},
+    };
+    Keep(Folder("Vel Outer"));
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.stored);
+        std::string folder = Folder(row.folder);
+        Keep(folder);
+        MakeDirs(folder);
+        WriteBytes(folder + "\\Vel.lnk", "shortcut");
+        ProgmanRecorder progman;
+
+        Uninstall(row.stored);
+
+        EXPECT_FALSE(Exists(folder));
+        std::vector<std::string> commands = progman.Commands();
+        ASSERT_EQ(1u, commands.size());
+        EXPECT_EQ("[DeleteGroup(" + std::string(row.folder) + ")]" + '\0', commands[0]);
+    }
+    EXPECT_TRUE(Exists(Folder("Vel Outer"))) << "only the group's own folder goes";
+}
+
 TEST_F(ProgramGroup, SubfolderAndReadOnlyShortcutKeepTheFolder)
 {
     std::string folder = Folder("Vel Kept Group");
@@ -82,6 +121,58 @@ TEST_F(ProgramGroup, SubfolderAndReadOnlyShortcutKeepTheFolder)
     EXPECT_TRUE(Exists(folder));
     EXPECT_EQ(1u, progman.Commands().size());
     SetFileAttributesA((folder + "\\Locked.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(ProgramGroup, LinksAreNeverEnteredAndStopTheCommand)
+{
+    // Each row puts a link where the group folder or one of its entries is.
+    // Neither the folder step nor Program Manager (which deletes recursively
+    // through links) may touch what it points to; under Wine no call removes
+    // a link as the link, so it stays, and no command is sent.
+    const std::string group = "Vel Linked Group", folder = Folder(group);
+    const std::string full = std::string(kOutside) + "\\Full", empty = std::string(kOutside) + "\\Empty";
+    const std::string file = std::string(kOutside) + "\\target.lnk";
+    struct Row {
+        const char *name;
+        std::string link, target;
+        bool realFolder;   // the group folder itself is a folder of shortcuts
+    } rows[] = {
+        {"the group folder, to a folder with files", folder, full, false},
+        {"the group folder, to an empty folder", folder, empty, false},
+        {"in the group folder, to a folder with files", folder + "\\Linked", full, true},
+        {"in the group folder, to an empty folder", folder + "\\Linked", empty, true},
+        {"in the group folder, to a file", folder + "\\Linked.lnk", file, true},
+        {"in a subfolder of the group folder", folder + "\\Tools\\Linked", full, true},
+    };
+    Keep(folder);
+    Keep(kOutside);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        RemoveTree(kOutside);
+        MakeDirs(full + "\\Deep");
+        MakeDirs(empty);
+        WriteBytes(full + "\\keep.lnk", "keep");
+        WriteBytes(full + "\\Deep\\deep.lnk", "keep");
+        WriteBytes(file, "keep");
+        if (row.realFolder) {
+            MakeDirs(row.link.substr(0, row.link.rfind('\\')));
+            WriteBytes(folder + "\\Vel.lnk", "shortcut");
+        }
+        ASSERT_TRUE(Link(row.link, row.target));
+        ProgmanRecorder progman;
+
+        Uninstall(group.c_str());
+
+        EXPECT_EQ("keep", ReadBytes(full + "\\keep.lnk"));
+        EXPECT_EQ("keep", ReadBytes(full + "\\Deep\\deep.lnk"));
+        EXPECT_EQ("keep", ReadBytes(file));
+        EXPECT_TRUE(Exists(empty));
+        if (row.realFolder)
+            EXPECT_FALSE(Exists(folder + "\\Vel.lnk")) << "the group's own shortcuts go";
+        EXPECT_TRUE(progman.Commands().empty());
+        RemoveSymlink(row.link);
+        RemoveTree(folder);
+    }
 }
 
 TEST_F(ProgramGroup, NoGroupValueTouchesNothing)

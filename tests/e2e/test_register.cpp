@@ -1,6 +1,7 @@
 // The register mode run as an installer runs it: the trees it writes for the
 // current user and the default profile, the system registrations, the launcher.
 #include "e2e/support_register.h"
+#include "e2e/support_uninstall.h"
 
 #include <shellapi.h>
 
@@ -172,6 +173,31 @@ TEST_F(Register, SystemListsTheProductAndStartsVelByName)
     EXPECT_EQ(0u, record.find(dir + "\\Vel.exe|by-name")) << record;
 }
 
+TEST_F(Register, SystemUninstallerStartsThisProgramNotOneOnTheWayToIt)
+{
+    // For an unquoted "C:\Program Files\Vel\VelUninstall.exe" the process
+    // start tries "C:\Program.exe" first.
+    const std::string planted = "C:\\Program.exe", record = planted + ".args";
+    const std::string remove = "uninstaller.exe --remove \"VEL manager\"";
+    Keep(planted);
+    Keep(record);
+    ASSERT_TRUE(CopyFileA(StandIn("args").c_str(), planted.c_str(), FALSE));
+    std::string exe = Install(kProgramFiles);
+
+    // The bench shows the weakness: an unquoted value starts the planted program.
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "VEL file manager");
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", exe);
+    WaitAndClose(Start(remove));
+    ASSERT_NE(std::string::npos, WaitForRecord(record).find("VelUninstall.exe"))
+        << "the system's uninstaller no longer tries C:\\Program.exe: this test proves nothing";
+    ASSERT_TRUE(DeleteFileA(record.c_str()));
+
+    RunRegister(exe, " register Main");
+    EXPECT_EQ(0u, RunUninstallAnswering(remove, IDNO)) << "our program asks";
+    EXPECT_FALSE(Exists(record)) << ReadBytes(record);
+    EXPECT_TRUE(Exists(exe));
+}
+
 TEST_F(Register, WithoutWriteAccessToTheMachineHiveOnlyDefaultsAreWritten)
 {
     std::string exe = Install(kProgramFiles);
@@ -245,7 +271,8 @@ TEST_F(Register, PathsThatWouldNotFitSkipTheirStepOnly)
         if (row.launcher)
             EXPECT_EQ("\"" + dir + "\\Vel.exe\"" + kLauncherArgs, ReadBytes(dir + "\\Vel.bat"))
                 << "quoted, since the directory holds a blank";
-        EXPECT_EQ(exe, GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+        EXPECT_EQ("\"" + exe + "\"", GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"))
+            << "quoted: the longest path and its quotes fit";
         EXPECT_EQ(dir, GetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path"));
         EXPECT_EQ(row.appPath ? dir + "\\Vel.exe" : "<missing>", GetString(HKEY_LOCAL_MACHINE, kAppPathsKey, ""));
         EXPECT_EQ("Main", GetString(HKEY_CURRENT_USER, kUserSettings, "Group")) << "the rest goes on";

@@ -97,14 +97,20 @@ void ExpectRegistrationKept()
 TEST_F(Uninstall, RemovesWholeInstallationAndItself)
 {
     // Blanks, a '%' that the interpreter must not expand, and a letter that
-    // the ANSI and the OEM code page store differently.
-    const std::string dirs[] = {"C:\\VelFull", "C:\\Program Files\\Vel", "C:\\Vel 100%", "C:\\V\xE9l Test"};
+    // the ANSI and the OEM code page store differently. Platform 1 with cmd.exe
+    // as the interpreter (as in Windows 95 compatibility mode) must not hang.
+    struct Row { const char *version; std::string dir; } rows[] = {
+        {"", "C:\\VelFull"}, {"", "C:\\Program Files\\Vel"}, {"", "C:\\Vel 100%"}, {"", "C:\\V\xE9l Test"},
+        {"win98", "C:\\Program Files\\Vel"},
+    };
     // Where a '%' that is not doubled leads the batch file: "C:\Vel 100".
     MakeDirs("C:\\Vel 100");
     Keep("C:\\Vel 100");
     WriteBytes("C:\\Vel 100\\VelUninstall.exe", "sentinel");
-    for (const std::string &dir : dirs) {
-        SCOPED_TRACE(dir);
+    for (const Row &row : rows) {
+        const std::string &dir = row.dir;
+        SCOPED_TRACE(std::string(row.version) + " " + dir);
+        SetWindowsVersion(row.version);
         std::string sentinel = Parent(dir) + "\\VelSentinel.txt";
         Keep(sentinel);
         WriteBytes(sentinel, "keep");
@@ -258,18 +264,21 @@ TEST_F(Uninstall, UndeletableProgramFileEndsWithFinalMessage)
 TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
 {
     std::string batch = BatchPath();
-    // A missing interpreter leaves the batch file in place to be read.
-    ScopedVariable noInterpreter("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
     // The interpreter reads the file in the OEM code page and expands '%':
-    // "\xE9" (ANSI) is written as "\x82" (OEM) and every '%' doubled.
-    struct Row { const char *version; std::string dir; std::string written; } rows[] = {
-        {"", "C:\\VelBatch", "C:\\VelBatch"},
-        {"win98", "C:\\VelBatch", "C:\\VelBatch"},
-        {"", "C:\\V\xE9l 100%", "C:\\V\x82l 100%%"},
+    // "\xE9" (ANSI) is written as "\x82" (OEM) and every '%' doubled. The
+    // first line's form follows the interpreter COMSPEC names, not the
+    // platform: a Windows 95 compatibility mode reports platform 1 with cmd.exe.
+    // A missing interpreter leaves the batch file in place to be read.
+    struct Row { const char *version, *interpreter; bool startWait; std::string dir, written; } rows[] = {
+        {"", "C:\\VelNoSuchDir\\cmd.exe", false, "C:\\VelBatch", "C:\\VelBatch"},
+        {"win98", "C:\\VelNoSuchDir\\COMMAND.COM", true, "C:\\VelBatch", "C:\\VelBatch"},
+        {"win98", "C:\\VelNoSuchDir\\cmd.exe", false, "C:\\VelBatch", "C:\\VelBatch"},
+        {"", "C:\\VelNoSuchDir\\cmd.exe", false, "C:\\V\xE9l 100%", "C:\\V\x82l 100%%"},
     };
     for (const Row &row : rows) {
-        SCOPED_TRACE(std::string(row.version) + " " + row.dir);
+        SCOPED_TRACE(std::string(row.version) + " " + row.interpreter + " " + row.dir);
         SetWindowsVersion(row.version);
+        ScopedVariable noInterpreter("COMSPEC", row.interpreter);
         std::string exe = InstallSample(row.dir);
         std::string written = row.written + "\\VelUninstall.exe";
         // An older, longer batch file is overwritten, not written over in part.
@@ -277,8 +286,8 @@ TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
 
         EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
 
-        std::string expected = *row.version ? "start /wait \"" + written + " wait\"\r\n"
-                                            : "\"" + written + "\" wait\r\n";
+        std::string expected = row.startWait ? "start /wait \"" + written + " wait\"\r\n"
+                                             : "\"" + written + "\" wait\r\n";
         for (int i = 0; i < 5; i++)
             expected += "del \"" + written + "\"\r\nrd \"" + row.written + "\"\r\nif not exist \""
                         + written + "\" goto done\r\n";

@@ -227,6 +227,15 @@ TEST(Mode, CommandLineAfterTheProgramName)
         {"C:\\VEL\\VelUninstall.exe \x01\x1F arc", "arc"},
         {"\"C:\\unterminated quote wait", ""},
         {"", ""},
+        // A quoted name ends at its closing quote, whatever follows it.
+        {"\"C:\\Program Files\\Vel\\VelUninstall.exe\"wait", "wait"},
+        {"\"C:\\Vel\"\"x y\" wait", "\"x y\" wait"},
+        {"\"\" wait", "wait"},
+        // An unquoted name ends at the first blank or tab, never at a quote
+        // or another control character.
+        {"C:\\VEL\\VelUninstall.exe\twait", "wait"},
+        {"C:\\V\"el dir\"\\x.exe wait", "dir\"\\x.exe wait"},
+        {"C:\\VEL\x01x.exe wait", "wait"},
     };
     for (const Row &row : rows)
         EXPECT_STREQ(row.rest, CommandLineAfterProgramName(row.line)) << row.line;

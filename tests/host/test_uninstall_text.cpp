@@ -126,14 +126,35 @@ TEST(PathIsStrictlyInside, NeedsTheDirectoryAndABackslash)
 
 TEST(GroupName, FolderAndDdeSafety)
 {
-    for (const char *name : {"Vel", "Vel Commander", "Tools\\Vel", "Vel.1", "Vel (old)", "a..b"})
+    // An empty component (a trailing or doubled separator) collapses: still below Programs.
+    for (const char *name : {"Vel", "Vel Commander", "Tools\\Vel", "Vel.1", "Vel (old)", "a..b", "Vel\\",
+                             "Main Tools\\", "Main\\\\Tools", "Main//Tools\\/", "Vel\\\\\\"})
         EXPECT_TRUE(GroupNameIsFolderSafe(name)) << name;
     for (const char *name : {"", ".", "..", "...", "Vel\\..", "..\\x", ". ", "C:\\x", "C:x", "\\x", "/x",
-                             "\\\\server\\x", "V*", "Vel?", " ", "Vel\\ ", "Vel\\", "Vel\\\\x"})
+                             "\\\\server\\x", "\\", "V*", "Vel?", " ", "Vel\\ ", "Vel\\\\ \\x",
+                             "Vel\\\\..\\", "..\\\\"})
         EXPECT_FALSE(GroupNameIsFolderSafe(name)) << name;
     EXPECT_TRUE(GroupNameIsDdeSafe("Vel Commander 1.0"));
     for (const char *name : {"a]", "[a", "a(", "a)", "a,b", "\"a\""})
         EXPECT_FALSE(GroupNameIsDdeSafe(name)) << name;
+}
+
+TEST(GroupName, EmptyComponentsCollapse)
+{
+    struct Row { const char *in, *out; } rows[] = {
+        {"Main Tools\\", "Main Tools"}, {"Main\\\\Tools", "Main\\Tools"}, {"Main\\/\\Tools//", "Main\\Tools"},
+        {"Main/Tools", "Main/Tools"}, {"Vel", "Vel"}, {"Tools\\Vel", "Tools\\Vel"},
+        {"\\\\x", "\\x"}, {"\\", "\\"}, {"", ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.in);
+        char name[32];
+        strcpy(name, row.in);
+        CollapseEmptyComponents(name);
+        EXPECT_STREQ(row.out, name);
+        // What the test lets through keeps being let through once collapsed.
+        EXPECT_EQ(GroupNameIsFolderSafe(row.in), GroupNameIsFolderSafe(name));
+    }
 }
 
 TEST(ComposeDeleteGroupCommand, FitsExactlyOrRefuses)
@@ -174,13 +195,13 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
     for (int i = 0; i < 5; i++)
         rest += block;
     rest += ":done\r\nif exist \"" + m + "\" \"" + m + "\" Warning\r\ndel \"C:\\T\\Uninstall.Vel.Bat\"";
-    struct Row { unsigned long platform; std::string first; } rows[] = {
-        {2, "\"" + m + "\" wait\r\n"}, {1, "start /wait \"" + m + " wait\"\r\n"}, {3, "\"" + m + "\" wait\r\n"}};
+    struct Row { BatchForm form; std::string first; } rows[] = {
+        {BATCH_FORM_NT, "\"" + m + "\" wait\r\n"}, {BATCH_FORM_9X, "start /wait \"" + m + " wait\"\r\n"}};
     for (const Row &row : rows) {
-        SCOPED_TRACE(row.platform);
+        SCOPED_TRACE(row.form);
         std::string expected = row.first + rest;
         Guarded out(BATCH_TEXT_SIZE);
-        ASSERT_TRUE(ComposeBatchText(out.text(), out.size, row.platform, module, dir, batch));
+        ASSERT_TRUE(ComposeBatchText(out.text(), out.size, row.form, module, dir, batch));
         EXPECT_EQ(expected, std::string(out.text()));
         int lines = 1;
         for (char c : expected)
@@ -189,7 +210,7 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
         // Exactly the room it needs, one byte less, one more.
         for (size_t size : {expected.size(), expected.size() + 1, expected.size() + 2}) {
             Guarded small(size);
-            int fit = ComposeBatchText(small.text(), size, row.platform, module, dir, batch);
+            int fit = ComposeBatchText(small.text(), size, row.form, module, dir, batch);
             EXPECT_EQ(size > expected.size(), fit != 0) << size;
             EXPECT_EQ(fit ? expected : "", std::string(small.text()));
             EXPECT_TRUE(small.intact()) << size;
@@ -205,18 +226,30 @@ TEST(ComposeBatchText, DriveRootIsNeverRemoved)
         expected += "del \"" + m + "\"\r\nif not exist \"" + m + "\" goto done\r\n";
     expected += ":done\r\nif exist \"" + m + "\" \"" + m + "\" Warning\r\ndel \"C:\\T\\Uninstall.Vel.Bat\"";
     Guarded out(BATCH_TEXT_SIZE);
-    ASSERT_TRUE(ComposeBatchText(out.text(), out.size, 2, m.c_str(), "C:\\", "C:\\T\\Uninstall.Vel.Bat"));
+    ASSERT_TRUE(ComposeBatchText(out.text(), out.size, BATCH_FORM_NT, m.c_str(), "C:\\", "C:\\T\\Uninstall.Vel.Bat"));
     EXPECT_EQ(expected, std::string(out.text()));
+}
+
+TEST(BatchFormForInterpreter, CommandComAloneGetsTheWindows9xForm)
+{
+    for (const char *path : {"C:\\WINDOWS\\COMMAND.COM", "command.com", "C:\\Command.Com", "C:COMMAND.COM",
+                             "\\\\server\\dos\\COMMAND.COM", "C:/DOS/command.com"})
+        EXPECT_EQ(BATCH_FORM_9X, BatchFormForInterpreter(path)) << path;
+    // Windows 95 compatibility mode on NT: platform 1, and cmd.exe reads the file.
+    for (const char *path : {"C:\\windows\\system32\\cmd.exe", "cmd.exe", "", "C:\\COMMAND.COM\\cmd.exe",
+                             "C:\\DOS\\COMMAND.COM.exe", "C:\\DOS\\XCOMMAND.COM", "C:\\COMMAND.COM "})
+        EXPECT_EQ(BATCH_FORM_NT, BatchFormForInterpreter(path)) << path;
 }
 
 TEST(ComposeBatchText, RefusesWildcardsAndOverlongPaths)
 {
     Guarded out(BATCH_TEXT_SIZE);
-    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, "C:\\V?l\\x.exe", "C:\\V?l", "C:\\t.bat"));
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, BATCH_FORM_NT, "C:\\V?l\\x.exe", "C:\\V?l", "C:\\t.bat"));
     EXPECT_STREQ("", out.text());
-    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, "C:\\V*\\x.exe", "C:\\V", "C:\\t.bat"));
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, BATCH_FORM_NT, "C:\\V*\\x.exe", "C:\\V", "C:\\t.bat"));
     std::string longest(259, '%'), tooLong(260, 'a');
-    EXPECT_TRUE(ComposeBatchText(out.text(), out.size, 1, longest.c_str(), longest.c_str(), longest.c_str()))
+    EXPECT_TRUE(
+        ComposeBatchText(out.text(), out.size, BATCH_FORM_9X, longest.c_str(), longest.c_str(), longest.c_str()))
         << "the buffer holds three paths of 259 doubled characters";
-    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, 2, tooLong.c_str(), "C:\\V", "C:\\t.bat"));
+    EXPECT_FALSE(ComposeBatchText(out.text(), out.size, BATCH_FORM_NT, tooLong.c_str(), "C:\\V", "C:\\t.bat"));
 }

@@ -16,8 +16,14 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Makes root\path a registry link to targetRoot\targetPath, which must
+    // exist. A link names its target by the real path, so it leads there
+    // whatever the roots are redirected to. Removed as the link on tear-down.
+    void MakeLink(HKEY root, const std::string &path, HKEY targetRoot, const std::string &targetPath);
+
 private:
     HKEY overrides_[4] = {};
+    std::vector<std::pair<HKEY, std::string>> links_;
 };
 
 #endif

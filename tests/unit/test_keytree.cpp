@@ -2,10 +2,12 @@
 // (redirected scratch roots).
 #include "unit/support_registry.h"
 #include "registry/keytree.h"
+#include "registry/regkey.h"
 #include "registry/series.h"
 #include "registry/settings.h"
 
 #include <string.h>
+#include <map>
 #include <string>
 
 class KeyTree : public ScratchRegistry {};
@@ -149,6 +151,100 @@ TEST_F(KeyTree, DeleteRemovesAWideTreeOverSeveralPasses)
     EXPECT_EQ("stays", GetString(CU, "Software\\Velvet", "Neighbour"));
 }
 
+// What a link points to: a key with values and a subkey, or a leaf with values
+// only (which RegDeleteKeyA on the link's path would delete itself).
+static void MakeTarget(HKEY root, const std::string &path, bool leaf)
+{
+    SetString(root, path, "Keep", "me");
+    SetString(root, path, "", "default");
+    if (!leaf) {
+        SetString(root, path + "\\Sub", "Keep", "too");
+        CreateKey(root, path + "\\Sub\\Deeper");
+    }
+}
+
+TEST_F(KeyTree, DeleteGoesAsALinkAndLeavesWhatItPointsTo)
+{
+    const HKEY LM = HKEY_LOCAL_MACHINE;
+    struct Row {
+        const char *name;
+        HKEY hive;
+        const char *link;   // below the tree "Software\Vel" ("" makes the tree itself the link)
+        HKEY targetRoot;
+        bool leaf;
+    } rows[] = {
+        {"link in HKCU to HKLM", CU, "Link", LM, false},
+        {"link in HKCU to a leaf in HKLM", CU, "Link", LM, true},
+        {"deep link in HKLM to HKCU", LM, "Plugins\\FTP\\Link", CU, false},
+        {"deep link in HKLM to a leaf in HKCU", LM, "Plugins\\Link", CU, true},
+        {"the tree itself a link in HKCU", CU, "", CU, false},
+        {"the tree itself a link in HKLM to a leaf", LM, "", LM, true},
+    };
+    const std::string target = "Software\\Elsewhere";
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        MakeTarget(row.targetRoot, target, row.leaf);
+        std::map<std::string, Value> before = DumpTree(row.targetRoot, target);
+        std::string link = *row.link ? std::string("Software\\Vel\\") + row.link : "Software\\Vel";
+        if (*row.link) {
+            SetString(row.hive, "Software\\Vel\\Own", "v", "x");
+            SetString(row.hive, link.substr(0, link.rfind('\\')), "v", "x");
+        }
+        MakeLink(row.hive, link, row.targetRoot, target);
+        ASSERT_EQ("me", GetString(row.hive, link, "Keep")) << "the link leads to the target";
+
+        SetSettingsHive(row.hive);
+        DeleteRegistryTree("Software\\Vel");
+        SetSettingsHive(CU);
+
+        EXPECT_FALSE(KeyExists(row.hive, "Software\\Vel")) << "the tree and the link in it are gone";
+        EXPECT_FALSE(KeyExists(row.hive, link));
+        EXPECT_EQ(before, DumpTree(row.targetRoot, target)) << "every subkey and value of the target stays";
+        DeleteTree(row.targetRoot, target);
+    }
+
+    // A single key, as the system registrations are deleted, goes the same way.
+    const char *single = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager";
+    MakeTarget(LM, target, true);
+    std::map<std::string, Value> before = DumpTree(LM, target);
+    MakeLink(LM, single, LM, target);
+    EXPECT_EQ(1, DeleteRegistryKeyAtPath(LM, single));
+    EXPECT_FALSE(KeyExists(LM, single));
+    EXPECT_EQ(before, DumpTree(LM, target));
+    SetString(LM, single, "DisplayName", "VEL file manager");
+    EXPECT_EQ(1, DeleteRegistryKeyAtPath(LM, single));
+    EXPECT_FALSE(KeyExists(LM, single));
+}
+
+TEST_F(KeyTree, CopyDoesNotGoThroughALink)
+{
+    // A link's content belongs to another tree: the copy leaves the link out.
+    const char *source = "Software\\Vel\\Highlight";
+    const char *destination = "Software\\Vel\\Colors\\Highlight";
+    MakeTarget(HKEY_LOCAL_MACHINE, "Software\\Elsewhere", false);
+    std::map<std::string, Value> target = DumpTree(HKEY_LOCAL_MACHINE, "Software\\Elsewhere");
+    SetString(CU, std::string(source) + "\\Group1", "Mask", "*.exe");
+    MakeLink(CU, std::string(source) + "\\Linked", HKEY_LOCAL_MACHINE, "Software\\Elsewhere");
+    // The former destination holds a link too: it goes as the link.
+    SetString(CU, destination, "Stale", "x");
+    MakeLink(CU, std::string(destination) + "\\OldLink", HKEY_LOCAL_MACHINE, "Software\\Elsewhere");
+
+    EXPECT_EQ(1, CopyRegistryTree(source, destination));
+
+    EXPECT_EQ("*.exe", GetString(CU, std::string(destination) + "\\Group1", "Mask"));
+    EXPECT_FALSE(KeyExists(CU, std::string(destination) + "\\Linked"));
+    EXPECT_FALSE(KeyExists(CU, std::string(destination) + "\\OldLink"));
+    EXPECT_EQ(1u, CountSubkeys(CU, destination));
+    EXPECT_EQ(target, DumpTree(HKEY_LOCAL_MACHINE, "Software\\Elsewhere"));
+
+    // A source that is itself a link is one that cannot be opened.
+    SetString(CU, "Software\\Vel\\Dest", "Keep", "me");
+    MakeLink(CU, "Software\\Vel\\LinkSource", HKEY_LOCAL_MACHINE, "Software\\Elsewhere");
+    EXPECT_EQ(0, CopyRegistryTree("Software\\Vel\\LinkSource", "Software\\Vel\\Dest"));
+    EXPECT_EQ("me", GetString(CU, "Software\\Vel\\Dest", "Keep"));
+    EXPECT_EQ(target, DumpTree(HKEY_LOCAL_MACHINE, "Software\\Elsewhere"));
+}
+
 TEST_F(KeyTree, DeleteKeyIfEmpty)
 {
     const HKEY CR = HKEY_CLASSES_ROOT;
@@ -175,6 +271,13 @@ TEST_F(KeyTree, DeleteKeyIfEmpty)
     EXPECT_EQ(0, DeleteKeyIfEmpty(CR, path));
     EXPECT_EQ("handler", GetString(CR, path, longName.c_str()));
     RegDeleteKeyA(CR, path);
+
+    // A link holds its target as a value: it stays, and so does the empty key it points to.
+    CreateKey(CU, "Software\\EmptyElsewhere");
+    MakeLink(CR, path, CU, "Software\\EmptyElsewhere");
+    EXPECT_EQ(0, DeleteKeyIfEmpty(CR, path));
+    EXPECT_TRUE(KeyExists(CU, "Software\\EmptyElsewhere"));
+    EXPECT_TRUE(KeyExists(CR, path));
 
     // Directly below the root: never deleted, empty or not.
     CreateKey(CR, "TopLevel");
