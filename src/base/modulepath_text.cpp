@@ -8,7 +8,7 @@ int ComposeProgramDirectory(char *out, size_t size, const char *modulePath)
     const char *slash = FindLastBackslash(modulePath);
     size_t len = slash ? (size_t)(slash - modulePath) : strlen(modulePath);
     // A drive root keeps its backslash: "C:" alone names the drive's current directory.
-    if (len == 2 && modulePath[1] == ':')
+    if (slash && len == 2 && modulePath[1] == ':')
         len++;
     if (len >= size) {
         if (size > 0)
