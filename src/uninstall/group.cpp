@@ -54,7 +54,7 @@ static int RemoveGroupFolder(const char *group)
     GetEntryFinalPath(programs, programsFinal);
     ComposeExpectedFinalPath(folderFinal, programsFinal, group);
     if (IsLinkEntry(folder, attributes, folderFinal)) {
-        DeleteEntryItself(folder, attributes, folderFinal);
+        DeleteEntryItself(folder, attributes, folderFinal, 0);
         return 0;
     }
 
@@ -72,7 +72,7 @@ static int RemoveGroupFolder(const char *group)
             ComposeExpectedFinalPath(expected, folderFinal, data.cFileName);
             int link = IsLinkEntry(entry, data.dwFileAttributes, expected);
             if (link || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteEntryItself(entry, data.dwFileAttributes, expected);
+                DeleteEntryItself(entry, data.dwFileAttributes, expected, 0);
             else if (FolderHoldsLink(entry, expected))
                 link = 1;   // a subfolder stays, and so does what the server would reach through it
             linkSeen |= link;
