@@ -6,11 +6,13 @@
 
 #include <string.h>
 
+// Each value is written as a DWORD; the defaults all fit a byte (the
+// attributes are FILE_ATTRIBUTE_HIDDEN, _SYSTEM and _DIRECTORY).
 struct HighlightGroup {
     const char *mask;   // NULL: the executable mask as it is at the time of the call
-    DWORD ignoreMask;
-    DWORD includeAttributes;
-    DWORD excludeAttributes;
+    BYTE ignoreMask;
+    BYTE includeAttributes;
+    BYTE excludeAttributes;
     BYTE normalColor;
     BYTE selectedColor;
     BYTE cursorColor;
