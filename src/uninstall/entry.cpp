@@ -174,25 +174,3 @@ int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, 
     CloseHandle(handle);   // the delete happens here
     return outcome;
 }
-
-int FolderHoldsLink(const char *folder, const char *folderFinal)
-{
-    char pattern[PATH_SIZE], entry[PATH_SIZE], expected[ENTRY_FINAL_SIZE];
-    if (!ComposeText(pattern, sizeof pattern, "%s\\*.*", folder))
-        return 1;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(pattern, &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    int found = 0;
-    do {
-        if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
-            continue;
-        ComposeExpectedFinalPath(expected, folderFinal, data.cFileName);
-        found = !ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName)
-            || IsLinkEntry(entry, data.dwFileAttributes, expected)
-            || ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && FolderHoldsLink(entry, expected));
-    } while (!found && FindNextFileA(search, &data));
-    FindClose(search);
-    return found;
-}

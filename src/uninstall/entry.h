@@ -55,8 +55,4 @@ enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_SETTLED };
 // and put back when the retry fails too; a link's never (they are its target's).
 int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options);
 
-// 1 when anything below folder (final path folderFinal), at any depth, is a
-// link, may be one, or has a path too long to look at. Links are not entered.
-int FolderHoldsLink(const char *folder, const char *folderFinal);
-
 #endif
