@@ -140,35 +140,50 @@ static void SetAttributesThrough(HANDLE handle, DWORD attributes)
     s_setInformation(handle, FileBasicInfo, &basic, sizeof basic);
 }
 
+// Sets the delete pending on handle. With clear, an entry that a read-only,
+// hidden or system bit keeps is tried again without them, and they are put
+// back when that fails too. attributes may be ENTRY_ATTRIBUTES_UNKNOWN: they
+// are read by name only then, which is the checked entry the handle holds.
+static BOOL DeleteThroughHandle(HANDLE handle, const char *path, DWORD attributes, int clear)
+{
+    if (SetDeletePending(handle))
+        return TRUE;
+    if (!clear || GetLastError() == ERROR_DIR_NOT_EMPTY)
+        return FALSE;
+    if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
+        attributes = GetFileAttributesA(path);
+    if (attributes == ENTRY_ATTRIBUTES_UNKNOWN || !(attributes & BLOCKING_ATTRIBUTES))
+        return FALSE;
+    // Through the handle the attributes are the entry's own, a link's too.
+    SetAttributesThrough(handle, 0);
+    if (SetDeletePending(handle))
+        return TRUE;
+    SetAttributesThrough(handle, attributes & SETTABLE_ATTRIBUTES);
+    return FALSE;
+}
+
 int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options)
 {
     LookUpVistaFunctions();
-    int plainDirectory =
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY;
-    if (!s_getFinalPath || plainDirectory)
-        return DeleteByName(path, attributes, options) ? ENTRY_DELETED : ENTRY_STAYS;
+    if (!s_getFinalPath || (options & ENTRY_BY_NAME)) {
+        if (attributes == ENTRY_ATTRIBUTES_UNKNOWN && (attributes = GetFileAttributesA(path)) == ENTRY_ATTRIBUTES_UNKNOWN)
+            return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;
+        if (!s_getFinalPath)
+            return DeleteByName(path, attributes, options) ? ENTRY_DELETED : ENTRY_STAYS;
+    }
 
-    // Opened once: where it really lies is asked on this handle, and the same
-    // handle deletes it, with no gap between the check and the delete.
+    // Opened once, a directory too: where it really lies is asked on this
+    // handle, and the same handle deletes it, with no gap between the check
+    // and the delete.
     int clear = options & ENTRY_CLEAR_BLOCKING;
     HANDLE handle = OpenEntry(path, DELETE | (clear ? FILE_WRITE_ATTRIBUTES : 0), FILE_FLAG_OPEN_REPARSE_POINT);
     if (handle == INVALID_HANDLE_VALUE)
         return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;   // in use: its attributes stay untouched
     int outcome = ENTRY_SETTLED;   // it lies elsewhere, or the system cannot say where: not ours
     if (HandleIsAt(handle, expected)) {
-        BOOL done;
-        if (options & ENTRY_BY_NAME) {
-            done = DeleteByName(path, attributes, options);   // while the handle holds the checked entry
-        } else {
-            done = SetDeletePending(handle);
-            // Through the handle the attributes are the entry's own, a link's too.
-            if (!done && clear && (attributes & BLOCKING_ATTRIBUTES)) {
-                SetAttributesThrough(handle, 0);
-                done = SetDeletePending(handle);
-                if (!done)
-                    SetAttributesThrough(handle, attributes & SETTABLE_ATTRIBUTES);
-            }
-        }
+        BOOL done = (options & ENTRY_BY_NAME)
+            ? DeleteByName(path, attributes, options)   // while the handle holds the checked entry
+            : DeleteThroughHandle(handle, path, attributes, clear);
         outcome = done ? ENTRY_DELETED : ENTRY_STAYS;
     }
     CloseHandle(handle);   // the delete happens here

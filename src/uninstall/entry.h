@@ -43,16 +43,20 @@ int IsLinkEntry(const char *path, DWORD attributes, const char *expected);
 // before, or refused for good: it lies elsewhere, or the system cannot say.
 enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_SETTLED };
 
-// Deletes path (attributes as read just before) only through a handle that is
-// the entry itself, found at expected: what a link points to is never touched.
-// On Windows the handle of a link is the link, which goes as the link; under
-// Wine it is the target, which lies elsewhere and is refused. An ordinary
-// directory (no reparse bit, so no link even under Wine) goes by name, only
-// when empty. Before Vista, which has no file links, everything goes by name:
-// a junction with RemoveDirectoryA, which removes the junction itself.
-// Attributes stay as they are unless options hold ENTRY_CLEAR_BLOCKING: then
+// Attributes not read yet: DeleteEntryItself reads them only where it needs them.
+#define ENTRY_ATTRIBUTES_UNKNOWN INVALID_FILE_ATTRIBUTES
+
+// Deletes path only through a handle that is the entry itself, found at
+// expected: what a link points to is never touched. On Windows the handle of
+// a link is the link, which goes as the link; under Wine it is the target,
+// which lies elsewhere and is refused. A directory goes only when empty.
+// Before Vista, which has no file links, everything goes by name: a junction
+// with RemoveDirectoryA, which removes the junction itself. attributes: as
+// read just before (the group's folder listing), or ENTRY_ATTRIBUTES_UNKNOWN.
+// They stay as they are unless options hold ENTRY_CLEAR_BLOCKING: then
 // read-only, hidden and system bits are cleared only after a failed delete,
-// and put back when the retry fails too; a link's never (they are its target's).
+// and put back when the retry fails too; by name a link's never (they would be
+// its target's).
 int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options);
 
 #endif

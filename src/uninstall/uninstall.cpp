@@ -87,18 +87,16 @@ static int ResolveListEntry(DeletionRun *run, const char *entry, char *out)
 
 // Deletes one entry whose path has been judged ours, only as itself: its
 // final path must be the program directory's and the entry's path below it.
+// Its attributes are not read unless a delete needs them.
 static int DeleteListedEntry(DeletionRun *run, const char *path)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;
     // "" when the program directory's final path is unknown or this one does
     // not fit: the entry is refused.
     char expected[ENTRY_FINAL_SIZE];
     expected[0] = 0;
     if (run->finalPrefix[0])
         ComposeText(expected, sizeof expected, "%s%s", run->finalPrefix, path + strlen(run->canonicalPrefix));
-    return DeleteEntryItself(path, attributes, expected, run->options);
+    return DeleteEntryItself(path, ENTRY_ATTRIBUTES_UNKNOWN, expected, run->options);
 }
 
 // Prepares a run: the canonical and the resolved program directory.
