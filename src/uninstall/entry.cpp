@@ -15,25 +15,35 @@ typedef BOOL(WINAPI *SetInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, 
 typedef int(WINAPI *CompareOrdinalFunction)(LPCWSTR, int, LPCWSTR, int, BOOL);
 
 // Functions of Windows Vista and later, looked up once a process so that the
-// program still starts on the systems before it. s_getFinalPath is NULL
-// there, or when any of them is missing: then everything goes by name.
+// program still starts on the systems before it. All are NULL there, and the
+// first is NULL when any is missing: then everything goes by name.
+enum { FINAL_PATH, SET_INFORMATION, COMPARE_ORDINAL, VISTA_FUNCTIONS };
+static const char *const kVistaFunctionNames[VISTA_FUNCTIONS] = {
+    "GetFinalPathNameByHandleW",   // the wide form: the ANSI one asks the system twice for every path
+    "SetFileInformationByHandle",
+    "CompareStringOrdinal",
+};
 static int s_lookedUp;
-static FinalPathFunction s_getFinalPath;
-static SetInformationFunction s_setInformation;
-static CompareOrdinalFunction s_compareOrdinal;
+static FARPROC s_vista[VISTA_FUNCTIONS];
 
 static void LookUpVistaFunctions(void)
 {
     if (s_lookedUp)
         return;
     s_lookedUp = 1;
-    HMODULE kernel = GetModuleHandleA("kernel32");
-    // The wide form: the ANSI one asks the system twice for every path.
-    s_getFinalPath = (FinalPathFunction)(void *)GetProcAddress(kernel, "GetFinalPathNameByHandleW");
-    s_setInformation = (SetInformationFunction)(void *)GetProcAddress(kernel, "SetFileInformationByHandle");
-    s_compareOrdinal = (CompareOrdinalFunction)(void *)GetProcAddress(kernel, "CompareStringOrdinal");
-    if (!s_setInformation || !s_compareOrdinal)
-        s_getFinalPath = NULL;
+    for (int i = 0; i < VISTA_FUNCTIONS; i++)
+        if (!(s_vista[i] = GetProcAddress(GetModuleHandleA("kernel32"), kVistaFunctionNames[i])))
+            s_vista[FINAL_PATH] = NULL;
+}
+
+static DWORD GetFinalPath(HANDLE handle, WCHAR *final)
+{
+    return ((FinalPathFunction)(void *)s_vista[FINAL_PATH])(handle, final, ENTRY_FINAL_SIZE, 0);
+}
+
+static BOOL SetInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void *information, DWORD size)
+{
+    return ((SetInformationFunction)(void *)s_vista[SET_INFORMATION])(handle, type, information, size);
 }
 
 int FoundGone(void)
@@ -54,23 +64,24 @@ static HANDLE OpenEntry(const char *path, DWORD access, DWORD flags)
 static int HandleIsAt(HANDLE handle, const char *expected)
 {
     WCHAR final[ENTRY_FINAL_SIZE], wanted[ENTRY_FINAL_SIZE];
-    DWORD len = s_getFinalPath(handle, final, ENTRY_FINAL_SIZE, 0);
+    DWORD len = GetFinalPath(handle, final);
     int wantedLen = MultiByteToWideChar(CP_ACP, 0, expected, -1, wanted, ENTRY_FINAL_SIZE);
     return expected[0] && len > 0 && len < ENTRY_FINAL_SIZE && wantedLen > 0
-        && s_compareOrdinal(final, (int)len, wanted, wantedLen - 1, TRUE) == CSTR_EQUAL;
+        && ((CompareOrdinalFunction)(void *)s_vista[COMPARE_ORDINAL])(final, (int)len, wanted, wantedLen - 1, TRUE)
+               == CSTR_EQUAL;
 }
 
 int GetEntryFinalPath(const char *path, char *out)
 {
     out[0] = 0;
     LookUpVistaFunctions();
-    if (!s_getFinalPath)
+    if (!s_vista[FINAL_PATH])
         return 0;
     HANDLE handle = OpenEntry(path, 0, 0);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
     WCHAR final[ENTRY_FINAL_SIZE];
-    DWORD len = s_getFinalPath(handle, final, ENTRY_FINAL_SIZE, 0);
+    DWORD len = GetFinalPath(handle, final);
     CloseHandle(handle);
     // A letter outside the code page would come back as another letter or
     // '?': a path to another place, or to none.
@@ -99,7 +110,7 @@ int IsLinkEntry(const char *path, DWORD attributes, const char *expected)
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return 1;
     LookUpVistaFunctions();
-    if (!s_getFinalPath)
+    if (!s_vista[FINAL_PATH])
         return 0;   // before Vista every link carries the reparse bit
     // Opened with every link followed: a link shows as where it leads.
     HANDLE handle = OpenEntry(path, 0, 0);
@@ -129,7 +140,7 @@ static BOOL DeleteByName(const char *path, DWORD attributes, int options)
 static BOOL SetDeletePending(HANDLE handle)
 {
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    return s_setInformation(handle, FileDispositionInfo, &disposition, sizeof disposition);
+    return SetInformation(handle, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 static void SetAttributesThrough(HANDLE handle, DWORD attributes)
@@ -137,7 +148,7 @@ static void SetAttributesThrough(HANDLE handle, DWORD attributes)
     FILE_BASIC_INFO basic;
     memset(&basic, 0, sizeof basic);   // times of 0 stay as they are
     basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;   // 0 would change nothing
-    s_setInformation(handle, FileBasicInfo, &basic, sizeof basic);
+    SetInformation(handle, FileBasicInfo, &basic, sizeof basic);
 }
 
 // Sets the delete pending on handle. With clear, an entry that a read-only,
@@ -165,10 +176,10 @@ static BOOL DeleteThroughHandle(HANDLE handle, const char *path, DWORD attribute
 int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options)
 {
     LookUpVistaFunctions();
-    if (!s_getFinalPath || (options & ENTRY_BY_NAME)) {
+    if (!s_vista[FINAL_PATH] || (options & ENTRY_BY_NAME)) {
         if (attributes == ENTRY_ATTRIBUTES_UNKNOWN && (attributes = GetFileAttributesA(path)) == ENTRY_ATTRIBUTES_UNKNOWN)
             return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;
-        if (!s_getFinalPath)
+        if (!s_vista[FINAL_PATH])
             return DeleteByName(path, attributes, options) ? ENTRY_DELETED : ENTRY_STAYS;
     }
 

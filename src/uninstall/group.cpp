@@ -59,7 +59,8 @@ static int WalkGroupFolder(const char *folder, const char *folderFinal, int remo
 // link, since the server deletes recursively through links.
 static int RemoveGroupFolder(const char *group)
 {
-    char programs[PATH_SIZE] = "";
+    char programs[PATH_SIZE];
+    programs[0] = 0;
     LPITEMIDLIST location;
     if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) != S_OK)
         return 1;   // no Programs folder: no path to work on
@@ -111,10 +112,10 @@ static void SendDeleteGroup(const char *group)
     char command[DDE_COMMAND_SIZE];
     // The group name holds at most 259 characters, so the command always fits.
     ComposeDeleteGroupCommand(command, sizeof command, group);
-    // The size counts the terminator: the server reads a zero-terminated command.
-    HDDEDATA result = DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation,
-                                           NULL, 0, XTYP_EXECUTE, DDE_TIMEOUT, NULL);
-    DdeFreeDataHandle(result);
+    // The size counts the terminator: the server reads a zero-terminated
+    // command. An execute gives back TRUE or FALSE, no data to free.
+    DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation, NULL, 0, XTYP_EXECUTE,
+                         DDE_TIMEOUT, NULL);
     DdeDisconnect(conversation);
 }
 
