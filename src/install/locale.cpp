@@ -160,7 +160,7 @@ void SetLocaleDefaults(void)
     WriteSettingDword("XLat", "Flags", g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT ? 1 : 0);
     WriteSettingBinary("XLat", "Table1", row->table1, XLAT_TABLE_SIZE);
     WriteSettingBinary("XLat", "Table2", kXlatLatin, XLAT_TABLE_SIZE);
-    WriteSettingBinary("XLat", "Rules1", row->rules[0], XLAT_RULES_SIZE);
-    WriteSettingBinary("XLat", "Rules2", row->rules[1], XLAT_RULES_SIZE);
-    WriteSettingBinary("XLat", "Rules3", row->rules[2], XLAT_RULES_SIZE);
+    char rulesName[] = "Rules1";   // "Rules1" to "Rules3"
+    for (int i = 0; i < 3; i++, rulesName[5]++)
+        WriteSettingBinary("XLat", rulesName, row->rules[i], XLAT_RULES_SIZE);
 }
