@@ -177,7 +177,10 @@ int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, 
 {
     LookUpVistaFunctions();
     if (!s_vista[FINAL_PATH] || (options & ENTRY_BY_NAME)) {
-        if (attributes == ENTRY_ATTRIBUTES_UNKNOWN && (attributes = GetFileAttributesA(path)) == ENTRY_ATTRIBUTES_UNKNOWN)
+        // By name the attributes tell a directory from a file: read them first.
+        if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
+            attributes = GetFileAttributesA(path);
+        if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
             return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;
         if (!s_vista[FINAL_PATH])
             return DeleteByName(path, attributes, options) ? ENTRY_DELETED : ENTRY_STAYS;
