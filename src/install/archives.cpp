@@ -2,24 +2,18 @@
 #include "install/archives_text.h"
 #include "registry/settings.h"
 #include "base/process.h"
+#include "base/bounded_text.h"
 
 struct ArchiveAssociation {
     const char *extension;
-    const char *typeName;
-    const char *commandKey;   // receives the open command
+    const char *typeName;   // its key's "shell\open\command" receives the open command
 };
 
 // ".tgz", ".tar" and ".gz" share one type, so its keys are written three times.
 static const ArchiveAssociation s_archives[] = {
-    {".rar", "RAR archive", "RAR archive\\shell\\open\\command"},
-    {".arj", "ARJ archive", "ARJ archive\\shell\\open\\command"},
-    {".lzh", "LZH archive", "LZH archive\\shell\\open\\command"},
-    {".zip", "ZIP archive", "ZIP archive\\shell\\open\\command"},
-    {".ha", "HA archive", "HA archive\\shell\\open\\command"},
-    {".cab", "CAB archive", "CAB archive\\shell\\open\\command"},
-    {".tgz", "TGZ archive", "TGZ archive\\shell\\open\\command"},
-    {".tar", "TGZ archive", "TGZ archive\\shell\\open\\command"},
-    {".gz", "TGZ archive", "TGZ archive\\shell\\open\\command"},
+    {".rar", "RAR archive"}, {".arj", "ARJ archive"}, {".lzh", "LZH archive"},
+    {".zip", "ZIP archive"}, {".ha", "HA archive"},   {".cab", "CAB archive"},
+    {".tgz", "TGZ archive"}, {".tar", "TGZ archive"}, {".gz", "TGZ archive"},
 };
 
 int AssociateArchives(void)
@@ -39,8 +33,9 @@ int AssociateArchives(void)
         // Each write stands alone; a key that cannot be written is skipped.
         WriteSettingString(row.extension, "", row.typeName);
         WriteSettingString(row.typeName, "", row.typeName);
-        if (haveCommand)
-            WriteSettingString(row.commandKey, "", command);
+        char commandKey[64];   // the longest type name and the suffix fit
+        if (haveCommand && ComposeText(commandKey, sizeof commandKey, "%s\\shell\\open\\command", row.typeName))
+            WriteSettingString(commandKey, "", command);
     }
     return 0;
 }

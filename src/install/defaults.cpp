@@ -6,16 +6,19 @@
 
 #include <string.h>
 
+#define HIGHLIGHT_VALUES 8
+
+// The numbers of a group, in the order they are written after "Mask".
+static const char *const kHighlightValueNames[HIGHLIGHT_VALUES] = {
+    "IgnoreMask",    "IncludeAttributes", "ExcludeAttributes",   "NormalColor",
+    "SelectedColor", "CursorColor",       "SelectedCursorColor", "MarkChar",
+};
+
+// Each number is written as a DWORD; the defaults all fit a byte (the
+// attributes are FILE_ATTRIBUTE_HIDDEN, _SYSTEM and _DIRECTORY).
 struct HighlightGroup {
     const char *mask;   // NULL: the executable mask as it is at the time of the call
-    DWORD ignoreMask;
-    DWORD includeAttributes;
-    DWORD excludeAttributes;
-    BYTE normalColor;
-    BYTE selectedColor;
-    BYTE cursorColor;
-    BYTE selectedCursorColor;
-    BYTE markChar;
+    BYTE values[HIGHLIGHT_VALUES];   // in the order of kHighlightValueNames
 };
 
 static const char kArchiveMask[] =
@@ -25,14 +28,14 @@ static const char kArchiveMask[] =
     "*.uc2,*.x2,*.zoo,*.hqx,*.sea,*.sit,*.uue,*.xxe,*.ddi,*.tdr,*.xdf";
 
 static const HighlightGroup kHighlightDefaults[8] = {
-    {"*.*", 0, FILE_ATTRIBUTE_HIDDEN, 0, 0x13, 0, 0x38, 0, 0},
-    {"*.*", 0, FILE_ATTRIBUTE_SYSTEM, 0, 0x13, 0, 0x38, 0, 0},
-    {"*.*|..", 0, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0},
-    {"..", 0, FILE_ATTRIBUTE_DIRECTORY, 0, 0, 0, 0, 0, 0},
-    {NULL, 0, 0, 0, 0x1A, 0, 0x3A, 0, 0},
-    {kArchiveMask, 0, 0, 0, 0x1D, 0, 0x3D, 0, 0},
-    {"*.bak,*.tmp", 0, 0, 0, 0x16, 0, 0x36, 0, 0},
-    {"*.*", 1, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0},
+    {"*.*", {0, FILE_ATTRIBUTE_HIDDEN, 0, 0x13, 0, 0x38, 0, 0}},
+    {"*.*", {0, FILE_ATTRIBUTE_SYSTEM, 0, 0x13, 0, 0x38, 0, 0}},
+    {"*.*|..", {0, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0}},
+    {"..", {0, FILE_ATTRIBUTE_DIRECTORY, 0, 0, 0, 0, 0, 0}},
+    {NULL, {0, 0, 0, 0x1A, 0, 0x3A, 0, 0}},
+    {kArchiveMask, {0, 0, 0, 0x1D, 0, 0x3D, 0, 0}},
+    {"*.bak,*.tmp", {0, 0, 0, 0x16, 0, 0x36, 0, 0}},
+    {"*.*", {1, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0}},
 };
 
 char *MakeHighlightGroupKey(char *buffer, size_t size)
@@ -42,24 +45,13 @@ char *MakeHighlightGroupKey(char *buffer, size_t size)
     return buffer + strlen(buffer);
 }
 
-// A zero field stands for no setting and is not written.
-static void WriteNonZero(const char *key, const char *valueName, DWORD value)
-{
-    if (value != 0)
-        WriteSettingDword(key, valueName, value);
-}
-
 static void WriteHighlightGroup(const char *key, const HighlightGroup *group)
 {
     WriteSettingString(key, "Mask", group->mask ? group->mask : g_executableMask);
-    WriteSettingDword(key, "IgnoreMask", group->ignoreMask);
-    WriteNonZero(key, "IncludeAttributes", group->includeAttributes);
-    WriteNonZero(key, "ExcludeAttributes", group->excludeAttributes);
-    WriteNonZero(key, "NormalColor", group->normalColor);
-    WriteNonZero(key, "SelectedColor", group->selectedColor);
-    WriteNonZero(key, "CursorColor", group->cursorColor);
-    WriteNonZero(key, "SelectedCursorColor", group->selectedCursorColor);
-    WriteNonZero(key, "MarkChar", group->markChar);
+    // "IgnoreMask" always; in the others a zero stands for no setting and is not written.
+    for (int i = 0; i < HIGHLIGHT_VALUES; i++)
+        if (i == 0 || group->values[i] != 0)
+            WriteSettingDword(key, kHighlightValueNames[i], group->values[i]);
 }
 
 void SetHighlightDefaults(void)

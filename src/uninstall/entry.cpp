@@ -3,25 +3,53 @@
 
 #include <string.h>
 
-typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
-typedef BOOL(WINAPI *SetFileInformationFunction)(HANDLE, int, LPVOID, DWORD);
+// Attributes that SetFileAttributesA takes back; the others only describe the entry.
+#define SETTABLE_ATTRIBUTES (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM \
+                             | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY               \
+                             | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+// Attributes that make a delete fail while they are set.
+#define BLOCKING_ATTRIBUTES (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)
 
-#define FILE_DISPOSITION_INFO_CLASS 4   // FileDispositionInfo
-struct DispositionInfo {
-    BOOLEAN deleteFile;
+typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPWSTR, DWORD, DWORD);
+typedef BOOL(WINAPI *SetInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+typedef int(WINAPI *CompareOrdinalFunction)(LPCWSTR, int, LPCWSTR, int, BOOL);
+
+// Functions of Windows Vista and later, looked up once a process so that the
+// program still starts on the systems before it. All are NULL there, and the
+// first is NULL when any is missing: then everything goes by name.
+enum { FINAL_PATH, SET_INFORMATION, COMPARE_ORDINAL, VISTA_FUNCTIONS };
+static const char *const kVistaFunctionNames[VISTA_FUNCTIONS] = {
+    "GetFinalPathNameByHandleW",   // the wide form: the ANSI one asks the system twice for every path
+    "SetFileInformationByHandle",
+    "CompareStringOrdinal",
 };
+static int s_lookedUp;
+static FARPROC s_vista[VISTA_FUNCTIONS];
 
-// Both appeared with Windows Vista; looked up so that the program still
-// starts on the systems before it.
-static FinalPathFunction GetFinalPathFunction(void)
+static void LookUpVistaFunctions(void)
 {
-    return (FinalPathFunction)(void *)GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA");
+    if (s_lookedUp)
+        return;
+    s_lookedUp = 1;
+    for (int i = 0; i < VISTA_FUNCTIONS; i++)
+        if (!(s_vista[i] = GetProcAddress(GetModuleHandleA("kernel32"), kVistaFunctionNames[i])))
+            s_vista[FINAL_PATH] = NULL;
 }
 
-static SetFileInformationFunction GetSetFileInformation(void)
+static DWORD GetFinalPath(HANDLE handle, WCHAR *final)
 {
-    return (SetFileInformationFunction)(void *)GetProcAddress(GetModuleHandleA("kernel32"),
-                                                              "SetFileInformationByHandle");
+    return ((FinalPathFunction)(void *)s_vista[FINAL_PATH])(handle, final, ENTRY_FINAL_SIZE, 0);
+}
+
+static BOOL SetInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void *information, DWORD size)
+{
+    return ((SetInformationFunction)(void *)s_vista[SET_INFORMATION])(handle, type, information, size);
+}
+
+int FoundGone(void)
+{
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 // flags FILE_FLAG_OPEN_REPARSE_POINT: a link itself on Windows (Wine opens its target all the same).
@@ -31,37 +59,40 @@ static HANDLE OpenEntry(const char *path, DWORD access, DWORD flags)
                        FILE_FLAG_BACKUP_SEMANTICS | flags, NULL);
 }
 
-static int GetHandleFinalPath(HANDLE handle, char *out)
+// 1 when the final path of handle is expected ("" never is). Letters compare
+// as file names do, without regard to case.
+static int HandleIsAt(HANDLE handle, const char *expected)
 {
-    FinalPathFunction getFinalPath = GetFinalPathFunction();
-    DWORD len = getFinalPath ? getFinalPath(handle, out, ENTRY_FINAL_SIZE, 0) : 0;
-    if (len == 0 || len >= ENTRY_FINAL_SIZE) {
-        out[0] = 0;
-        return 0;
-    }
-    return 1;
-}
-
-// Names compare as the file system does: without regard to letter case.
-static int IsAtExpectedPath(HANDLE handle, const char *expected)
-{
-    char final[ENTRY_FINAL_SIZE], upper[ENTRY_FINAL_SIZE];
-    if (!expected[0] || !GetHandleFinalPath(handle, final) || !CopyText(upper, sizeof upper, expected))
-        return 0;
-    CharUpperBuffA(final, (DWORD)strlen(final));
-    CharUpperBuffA(upper, (DWORD)strlen(upper));
-    return strcmp(final, upper) == 0;
+    WCHAR final[ENTRY_FINAL_SIZE], wanted[ENTRY_FINAL_SIZE];
+    DWORD len = GetFinalPath(handle, final);
+    int wantedLen = MultiByteToWideChar(CP_ACP, 0, expected, -1, wanted, ENTRY_FINAL_SIZE);
+    return expected[0] && len > 0 && len < ENTRY_FINAL_SIZE && wantedLen > 0
+        && ((CompareOrdinalFunction)(void *)s_vista[COMPARE_ORDINAL])(final, (int)len, wanted, wantedLen - 1, TRUE)
+               == CSTR_EQUAL;
 }
 
 int GetEntryFinalPath(const char *path, char *out)
 {
     out[0] = 0;
+    LookUpVistaFunctions();
+    if (!s_vista[FINAL_PATH])
+        return 0;
     HANDLE handle = OpenEntry(path, 0, 0);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
-    int known = GetHandleFinalPath(handle, out);
+    WCHAR final[ENTRY_FINAL_SIZE];
+    DWORD len = GetFinalPath(handle, final);
     CloseHandle(handle);
-    return known;
+    // A letter outside the code page would come back as another letter or
+    // '?': a path to another place, or to none.
+    BOOL lossy = FALSE;
+    if (len == 0 || len >= ENTRY_FINAL_SIZE
+        || !WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, final, -1, out, ENTRY_FINAL_SIZE, NULL, &lossy)
+        || lossy) {
+        out[0] = 0;
+        return 0;
+    }
+    return 1;
 }
 
 void ComposeExpectedFinalPath(char *out, const char *folderFinal, const char *name)
@@ -78,55 +109,97 @@ int IsLinkEntry(const char *path, DWORD attributes, const char *expected)
 {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return 1;
-    if (!GetFinalPathFunction())
+    LookUpVistaFunctions();
+    if (!s_vista[FINAL_PATH])
         return 0;   // before Vista every link carries the reparse bit
     // Opened with every link followed: a link shows as where it leads.
     HANDLE handle = OpenEntry(path, 0, 0);
     if (handle == INVALID_HANDLE_VALUE)
         return 1;   // cannot tell
-    int itself = IsAtExpectedPath(handle, expected);
+    int itself = HandleIsAt(handle, expected);
     CloseHandle(handle);
     return !itself;
 }
 
-int DeleteEntryItself(const char *path, DWORD attributes, const char *expected)
+// RemoveDirectoryA for a directory, DeleteFileA otherwise. A link keeps its
+// attributes: by name they would be its target's.
+static BOOL DeleteByName(const char *path, DWORD attributes, int options)
 {
-    SetFileInformationFunction setInformation = GetSetFileInformation();
-    if (!GetFinalPathFunction() || !setInformation) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return RemoveDirectoryA(path) != 0;   // a junction: removed as the junction
-        return DeleteFileA(path) != 0;
-    }
-    HANDLE handle = OpenEntry(path, DELETE, FILE_FLAG_OPEN_REPARSE_POINT);
-    if (handle == INVALID_HANDLE_VALUE)
-        return 0;
-    int deleted = 0;
-    if (IsAtExpectedPath(handle, expected)) {
-        DispositionInfo info = {TRUE};
-        deleted = setInformation(handle, FILE_DISPOSITION_INFO_CLASS, &info, sizeof info) != 0;
-    }
-    CloseHandle(handle);
-    return deleted;
+    int directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    BOOL done = directory ? RemoveDirectoryA(path) : DeleteFileA(path);
+    if (done || !(options & ENTRY_CLEAR_BLOCKING) || !(attributes & BLOCKING_ATTRIBUTES)
+        || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || GetLastError() == ERROR_DIR_NOT_EMPTY)
+        return done;
+    SetFileAttributesA(path, 0);
+    done = directory ? RemoveDirectoryA(path) : DeleteFileA(path);
+    if (!done)
+        SetFileAttributesA(path, attributes & SETTABLE_ATTRIBUTES);
+    return done;
 }
 
-int FolderHoldsLink(const char *folder, const char *folderFinal)
+static BOOL SetDeletePending(HANDLE handle)
 {
-    char pattern[PATH_SIZE], entry[PATH_SIZE], expected[ENTRY_FINAL_SIZE];
-    if (!ComposeText(pattern, sizeof pattern, "%s\\*.*", folder))
-        return 1;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(pattern, &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    int found = 0;
-    do {
-        if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
-            continue;
-        ComposeExpectedFinalPath(expected, folderFinal, data.cFileName);
-        found = !ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName)
-            || IsLinkEntry(entry, data.dwFileAttributes, expected)
-            || ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && FolderHoldsLink(entry, expected));
-    } while (!found && FindNextFileA(search, &data));
-    FindClose(search);
-    return found;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetInformation(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+static void SetAttributesThrough(HANDLE handle, DWORD attributes)
+{
+    FILE_BASIC_INFO basic;
+    memset(&basic, 0, sizeof basic);   // times of 0 stay as they are
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;   // 0 would change nothing
+    SetInformation(handle, FileBasicInfo, &basic, sizeof basic);
+}
+
+// Sets the delete pending on handle. With clear, an entry that a read-only,
+// hidden or system bit keeps is tried again without them, and they are put
+// back when that fails too. attributes may be ENTRY_ATTRIBUTES_UNKNOWN: they
+// are read by name only then, which is the checked entry the handle holds.
+static BOOL DeleteThroughHandle(HANDLE handle, const char *path, DWORD attributes, int clear)
+{
+    if (SetDeletePending(handle))
+        return TRUE;
+    if (!clear || GetLastError() == ERROR_DIR_NOT_EMPTY)
+        return FALSE;
+    if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
+        attributes = GetFileAttributesA(path);
+    if (attributes == ENTRY_ATTRIBUTES_UNKNOWN || !(attributes & BLOCKING_ATTRIBUTES))
+        return FALSE;
+    // Through the handle the attributes are the entry's own, a link's too.
+    SetAttributesThrough(handle, 0);
+    if (SetDeletePending(handle))
+        return TRUE;
+    SetAttributesThrough(handle, attributes & SETTABLE_ATTRIBUTES);
+    return FALSE;
+}
+
+int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options)
+{
+    LookUpVistaFunctions();
+    if (!s_vista[FINAL_PATH] || (options & ENTRY_BY_NAME)) {
+        // By name the attributes tell a directory from a file: read them first.
+        if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
+            attributes = GetFileAttributesA(path);
+        if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
+            return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;
+        if (!s_vista[FINAL_PATH])
+            return DeleteByName(path, attributes, options) ? ENTRY_DELETED : ENTRY_STAYS;
+    }
+
+    // Opened once, a directory too: where it really lies is asked on this
+    // handle, and the same handle deletes it, with no gap between the check
+    // and the delete.
+    int clear = options & ENTRY_CLEAR_BLOCKING;
+    HANDLE handle = OpenEntry(path, DELETE | (clear ? FILE_WRITE_ATTRIBUTES : 0), FILE_FLAG_OPEN_REPARSE_POINT);
+    if (handle == INVALID_HANDLE_VALUE)
+        return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;   // in use: its attributes stay untouched
+    int outcome = ENTRY_SETTLED;   // it lies elsewhere, or the system cannot say where: not ours
+    if (HandleIsAt(handle, expected)) {
+        BOOL done = (options & ENTRY_BY_NAME)
+            ? DeleteByName(path, attributes, options)   // while the handle holds the checked entry
+            : DeleteThroughHandle(handle, path, attributes, clear);
+        outcome = done ? ENTRY_DELETED : ENTRY_STAYS;
+    }
+    CloseHandle(handle);   // the delete happens here
+    return outcome;
 }

@@ -11,11 +11,17 @@
 
 #include <windows.h>
 
-// A final path: "\\?\" and a path; one that does not fit cannot be told.
-#define ENTRY_FINAL_SIZE (PATH_SIZE + 8)
+// A final path: "\\?\" and a path. The place a link or a substituted drive
+// leads to may be longer than the path that names it; one that does not fit
+// cannot be told, and what lies there is not deleted.
+#define ENTRY_FINAL_SIZE 1024
+
+// 1 when the last call failed because the entry or a directory on its way is not there.
+int FoundGone(void);
 
 // The final path of path, every link followed, into out (ENTRY_FINAL_SIZE).
-// 1 when known; 0 (out "") when the system cannot tell or path cannot be opened.
+// 1 when known; 0 (out "") when the system cannot tell, path cannot be
+// opened, or the final path has a letter outside the ANSI code page.
 int GetEntryFinalPath(const char *path, char *out);
 
 // The final path an entry called name should have in a folder whose final
@@ -28,16 +34,29 @@ void ComposeExpectedFinalPath(char *out, const char *folderFinal, const char *na
 // final path is not expected ("" is never expected).
 int IsLinkEntry(const char *path, DWORD attributes, const char *expected);
 
-// Deletes a file, or a link as the link, only through a handle that is the
-// entry itself at expected: what a link points to is never touched. Under
-// Wine, which opens a link's target, a link is left in place. Before Vista, a
-// directory with the reparse bit (a junction) goes with RemoveDirectoryA, which
-// removes the junction itself. Attributes are left as they are: a read-only
-// file stays. Never call it for an ordinary directory. 1 when deleted.
-int DeleteEntryItself(const char *path, DWORD attributes, const char *expected);
+// How DeleteEntryItself treats an entry.
+#define ENTRY_CLEAR_BLOCKING 1   // read-only, hidden and system entries are deleted too
+#define ENTRY_BY_NAME 2          // after the check, by name as before Vista (a test seam)
 
-// 1 when anything below folder (final path folderFinal), at any depth, is a
-// link, may be one, or has a path too long to look at. Links are not entered.
-int FolderHoldsLink(const char *folder, const char *folderFinal);
+// What became of an entry. ENTRY_DELETED: the system reported the delete
+// done (whether it is gone is the caller's to ask). ENTRY_SETTLED: gone
+// before, or refused for good: it lies elsewhere, or the system cannot say.
+enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_SETTLED };
+
+// Attributes not read yet: DeleteEntryItself reads them only where it needs them.
+#define ENTRY_ATTRIBUTES_UNKNOWN INVALID_FILE_ATTRIBUTES
+
+// Deletes path only through a handle that is the entry itself, found at
+// expected: what a link points to is never touched. On Windows the handle of
+// a link is the link, which goes as the link; under Wine it is the target,
+// which lies elsewhere and is refused. A directory goes only when empty.
+// Before Vista, which has no file links, everything goes by name: a junction
+// with RemoveDirectoryA, which removes the junction itself. attributes: as
+// read just before (the group's folder listing), or ENTRY_ATTRIBUTES_UNKNOWN.
+// They stay as they are unless options hold ENTRY_CLEAR_BLOCKING: then
+// read-only, hidden and system bits are cleared only after a failed delete,
+// and put back when the retry fails too; by name a link's never (they would be
+// its target's).
+int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options);
 
 #endif

@@ -17,6 +17,40 @@ static HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, U
     return 0;
 }
 
+// Looks at every entry of folder (final path folderFinal) for links, never
+// entering one. With removeFiles its files, and its links as the links, are
+// deleted and every entry is looked at; without, the search ends at the first
+// link. Subfolders are searched at any depth, and kept. 1 when a link was
+// seen, or may have been: an entry whose path is too long is not looked at.
+static int WalkGroupFolder(const char *folder, const char *folderFinal, int removeFiles)
+{
+    char pattern[PATH_SIZE], entry[PATH_SIZE], expected[ENTRY_FINAL_SIZE];
+    if (!ComposeText(pattern, sizeof pattern, "%s\\*.*", folder))
+        return 1;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(pattern, &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int linkSeen = 0;
+    do {
+        if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
+            continue;
+        DWORD attributes = data.dwFileAttributes;
+        int link = 1;
+        if (ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName)) {
+            ComposeExpectedFinalPath(expected, folderFinal, data.cFileName);
+            link = IsLinkEntry(entry, attributes, expected);
+            if (removeFiles && (link || !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
+                DeleteEntryItself(entry, attributes, expected, 0);
+            else if (!link && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                link = WalkGroupFolder(entry, expected, 0);
+        }
+        linkSeen |= link;
+    } while ((removeFiles || !linkSeen) && FindNextFileA(search, &data));
+    FindClose(search);
+    return linkSeen;
+}
+
 // Deletes the files directly in the group folder, then the folder if that
 // left it empty. Subfolders and read-only files stay, and so does the folder.
 // A link, as the folder or in it, is never entered: it goes as the link where
@@ -25,7 +59,8 @@ static HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, U
 // link, since the server deletes recursively through links.
 static int RemoveGroupFolder(const char *group)
 {
-    char programs[PATH_SIZE] = "";
+    char programs[PATH_SIZE];
+    programs[0] = 0;
     LPITEMIDLIST location;
     if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) != S_OK)
         return 1;   // no Programs folder: no path to work on
@@ -41,44 +76,22 @@ static int RemoveGroupFolder(const char *group)
         return 1;
 
     // A cut folder path or pattern would name another folder: skip the folder steps.
-    char folder[PATH_SIZE], pattern[PATH_SIZE], entry[PATH_SIZE];
-    if (!ComposeText(folder, sizeof folder, "%s\\%s", programs, group)
-        || !ComposeText(pattern, sizeof pattern, "%s\\*.*", folder))
+    char folder[PATH_SIZE];
+    if (!ComposeText(folder, sizeof folder, "%s\\%s", programs, group) || strlen(folder) + 4 >= PATH_SIZE)
         return 1;
     DWORD attributes = GetFileAttributesA(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return 1;   // no folder: the command is sent all the same
 
     // Where the folder and each entry should lie; "" where that cannot be known.
-    char programsFinal[ENTRY_FINAL_SIZE], folderFinal[ENTRY_FINAL_SIZE], expected[ENTRY_FINAL_SIZE];
+    char programsFinal[ENTRY_FINAL_SIZE], folderFinal[ENTRY_FINAL_SIZE];
     GetEntryFinalPath(programs, programsFinal);
     ComposeExpectedFinalPath(folderFinal, programsFinal, group);
     if (IsLinkEntry(folder, attributes, folderFinal)) {
-        DeleteEntryItself(folder, attributes, folderFinal);
+        DeleteEntryItself(folder, attributes, folderFinal, 0);
         return 0;
     }
-
-    int linkSeen = 0;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(pattern, &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
-                continue;
-            if (!ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName)) {
-                linkSeen = 1;   // not looked at, so not known to be no link
-                continue;
-            }
-            ComposeExpectedFinalPath(expected, folderFinal, data.cFileName);
-            int link = IsLinkEntry(entry, data.dwFileAttributes, expected);
-            if (link || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteEntryItself(entry, data.dwFileAttributes, expected);
-            else if (FolderHoldsLink(entry, expected))
-                link = 1;   // a subfolder stays, and so does what the server would reach through it
-            linkSeen |= link;
-        } while (FindNextFileA(search, &data));
-        FindClose(search);
-    }
+    int linkSeen = WalkGroupFolder(folder, folderFinal, 1);
     RemoveDirectoryA(folder);
     return !linkSeen;
 }
@@ -99,10 +112,10 @@ static void SendDeleteGroup(const char *group)
     char command[DDE_COMMAND_SIZE];
     // The group name holds at most 259 characters, so the command always fits.
     ComposeDeleteGroupCommand(command, sizeof command, group);
-    // The size counts the terminator: the server reads a zero-terminated command.
-    HDDEDATA result = DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation,
-                                           NULL, 0, XTYP_EXECUTE, DDE_TIMEOUT, NULL);
-    DdeFreeDataHandle(result);
+    // The size counts the terminator: the server reads a zero-terminated
+    // command. An execute gives back TRUE or FALSE, no data to free.
+    DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation, NULL, 0, XTYP_EXECUTE,
+                         DDE_TIMEOUT, NULL);
     DdeDisconnect(conversation);
 }
 

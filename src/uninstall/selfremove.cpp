@@ -48,7 +48,8 @@ void StartSelfRemoval(const char *modulePath, const char *directory)
     // file says follows the interpreter that will read it.
     int windows9x = g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 
-    char interpreter[PATH_SIZE] = "";
+    char interpreter[PATH_SIZE];
+    interpreter[0] = 0;   // no COMSPEC: GetEnvironmentVariableA gives 0 and may write nothing
     len = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof interpreter);
     if (len >= sizeof interpreter)
         return;

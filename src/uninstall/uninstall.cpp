@@ -11,23 +11,11 @@
 
 #include <string.h>
 
-// Attributes that SetFileAttributesA takes back; the others only describe the entry.
-#define SETTABLE_ATTRIBUTES (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM \
-                             | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY               \
-                             | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
-// Attributes that make a delete fail while they are set.
-#define BLOCKING_ATTRIBUTES (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)
-
-#define FINAL_PATH_SIZE 1024
-
 // Lines whose entry is settled (deleted, found gone, refused, blank) are
 // skipped in later passes: one bit a line, zeroed at the start of a run.
 // Lines beyond it are judged again in every pass.
 #define SETTLED_LINES 32768
 static unsigned char s_settled[SETTLED_LINES / 8];
-
-typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
-typedef BOOL(WINAPI *SetInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 
 // One run of the deletion passes: what every entry is judged against.
 struct DeletionRun {
@@ -36,19 +24,14 @@ struct DeletionRun {
     // containment test compares canonical paths.
     char canonicalPrefix[PATH_SIZE];
     // The same as the system resolves it, with a backslash; "" when it
-    // cannot, and then no file is shown to lie inside.
-    char finalPrefix[FINAL_PATH_SIZE];
-    FinalPathFunction getFinalPath;           // NULL before Windows Vista
-    SetInformationFunction setInformation;    // NULL before Windows Vista, or told to delete by name
+    // cannot, and then no entry is shown to be itself.
+    char finalPrefix[ENTRY_FINAL_SIZE];
+    int options;   // how DeleteEntryItself treats the entries
     // The directory last checked for links on the way, and what it gave:
     // a run of entries in one directory costs one check.
     char checkedParent[PATH_SIZE];
     int parentPassesLink;
 };
-
-// ENTRY_DELETED: the system reported the delete done (the pass asks whether
-// the entry is gone). ENTRY_SETTLED: gone before, or refused for good.
-enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_SETTLED };
 
 static int IsSettled(long line)
 {
@@ -62,13 +45,6 @@ static int Settle(long line)
         return 0;
     s_settled[line / 8] |= (unsigned char)(1 << (line % 8));
     return 1;
-}
-
-// 1 when the last call failed because the entry or a directory on its way is not there.
-static int FoundGone(void)
-{
-    DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 // 1 when a directory between the program directory and the last component
@@ -109,120 +85,37 @@ static int ResolveListEntry(DeletionRun *run, const char *entry, char *out)
     return !PassesThroughLink(run, out);
 }
 
-// Deletes by name: RemoveDirectoryA for a directory, DeleteFileA otherwise.
-// Read-only, hidden and system entries cannot be deleted as they are: their
-// attributes are cleared only after a failed try, and put back when the
-// second fails too. A link keeps its attributes: they would be its target's.
-static BOOL DeleteByName(const char *path, DWORD attributes)
-{
-    int directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    BOOL done = directory ? RemoveDirectoryA(path) : DeleteFileA(path);
-    if (done || !(attributes & BLOCKING_ATTRIBUTES) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        || GetLastError() == ERROR_DIR_NOT_EMPTY)
-        return done;
-    SetFileAttributesA(path, 0);
-    done = directory ? RemoveDirectoryA(path) : DeleteFileA(path);
-    if (!done)
-        SetFileAttributesA(path, attributes & SETTABLE_ATTRIBUTES);
-    return done;
-}
-
-static BOOL SetDeletePending(DeletionRun *run, HANDLE file)
-{
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    return run->setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
-}
-
-static void SetAttributesOf(DeletionRun *run, HANDLE file, DWORD attributes)
-{
-    FILE_BASIC_INFO basic;
-    memset(&basic, 0, sizeof basic);   // times of 0 stay as they are
-    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;   // 0 would change nothing
-    run->setInformation(file, FileBasicInfo, &basic, sizeof basic);
-}
-
-// A file, or anything that says it is a link. Wine shows a file symbolic
-// link as a plain file, and deleting a link there by name deletes its target
-// (an empty one, for a directory link): so the entry is opened once, where it
-// really lies is asked on that handle, and the same handle deletes it. On
-// Windows that handle is the link itself, which goes as the link; under Wine
-// it is the target, which lies elsewhere and is refused. Told to (as before
-// Windows Vista) it goes by name while the handle holds the checked entry.
-static int DeleteCheckedEntry(DeletionRun *run, const char *path, DWORD attributes)
-{
-    HANDLE file = CreateFileA(path, DELETE | FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;   // in use: its attributes stay untouched
-    char final[FINAL_PATH_SIZE];
-    DWORD len = run->getFinalPath(file, final, sizeof final, 0);
-    if (len == 0 || len >= sizeof final || !PathIsStrictlyInside(final, run->finalPrefix)) {
-        CloseHandle(file);
-        return ENTRY_SETTLED;   // it lies elsewhere, or the system cannot say where: not ours
-    }
-    BOOL done;
-    if (run->setInformation) {
-        done = SetDeletePending(run, file);
-        if (!done && (attributes & BLOCKING_ATTRIBUTES)) {
-            SetAttributesOf(run, file, 0);
-            done = SetDeletePending(run, file);
-            if (!done)
-                SetAttributesOf(run, file, attributes & SETTABLE_ATTRIBUTES);
-        }
-    } else {
-        done = DeleteByName(path, attributes);
-    }
-    CloseHandle(file);   // the delete happens here
-    return done ? ENTRY_DELETED : ENTRY_STAYS;
-}
-
-// Deletes one entry whose path has been judged ours. A plain directory
-// goes with RemoveDirectoryA (only when empty): a directory link carries the
-// reparse bit even under Wine, so a plain one needs no real-path check.
-// Before Windows Vista the system cannot tell where a file really lies, and
-// has no file symbolic links: everything goes by name.
+// Deletes one entry whose path has been judged ours, only as itself: its
+// final path must be the program directory's and the entry's path below it.
+// Its attributes are not read unless a delete needs them.
 static int DeleteListedEntry(DeletionRun *run, const char *path)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;
-    if (run->getFinalPath
-        && (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)))
-        return DeleteCheckedEntry(run, path, attributes);
-    return DeleteByName(path, attributes) ? ENTRY_DELETED : ENTRY_STAYS;
+    // "" when the program directory's final path is unknown or this one does
+    // not fit: the entry is refused.
+    char expected[ENTRY_FINAL_SIZE];
+    expected[0] = 0;
+    if (run->finalPrefix[0])
+        ComposeText(expected, sizeof expected, "%s%s", run->finalPrefix, path + strlen(run->canonicalPrefix));
+    return DeleteEntryItself(path, ENTRY_ATTRIBUTES_UNKNOWN, expected, run->options);
 }
 
-// Prepares a run: the canonical and the resolved program directory, and the
-// system functions, looked up once.
+// Prepares a run: the canonical and the resolved program directory.
 static void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, int options)
 {
     run->directoryPrefix = directoryPrefix;
+    run->options = options | ENTRY_CLEAR_BLOCKING;
     run->checkedParent[0] = 0;
     run->finalPrefix[0] = 0;
-    HMODULE kernel = GetModuleHandleA("kernel32");
-    run->getFinalPath = (FinalPathFunction)(void *)GetProcAddress(kernel, "GetFinalPathNameByHandleA");
-    run->setInformation = (options & PASSES_DELETE_BY_NAME)
-        ? NULL
-        : (SetInformationFunction)(void *)GetProcAddress(kernel, "SetFileInformationByHandle");
-
     char *namePart;
     DWORD len = GetFullPathNameA(directoryPrefix, PATH_SIZE, run->canonicalPrefix, &namePart);
     if (len == 0 || len >= PATH_SIZE) {
         run->canonicalPrefix[0] = 0;   // no entry can be shown to lie inside: none is deleted
         return;
     }
-    if (!run->getFinalPath)
-        return;
-    HANDLE directory = CreateFileA(run->canonicalPrefix, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (directory == INVALID_HANDLE_VALUE)
-        return;
-    len = run->getFinalPath(directory, run->finalPrefix, FINAL_PATH_SIZE, 0);
-    CloseHandle(directory);
     // A drive root already ends in its backslash.
-    if (len == 0 || len >= FINAL_PATH_SIZE
-        || (run->finalPrefix[len - 1] != '\\' && !AppendText(run->finalPrefix, FINAL_PATH_SIZE, "\\")))
+    if (GetEntryFinalPath(run->canonicalPrefix, run->finalPrefix)
+        && run->finalPrefix[strlen(run->finalPrefix) - 1] != '\\'
+        && !AppendText(run->finalPrefix, sizeof run->finalPrefix, "\\"))
         run->finalPrefix[0] = 0;
 }
 

@@ -3,6 +3,7 @@
 #define VEL_UNINSTALL_UNINSTALL_H
 
 #include "uninstall/listentry_text.h"
+#include "uninstall/entry.h"
 
 // Asks, then deletes what the list file names, the program group, the
 // settings trees and the system registrations, and hands over to the
@@ -15,7 +16,7 @@ int OpenListFile(ListReader *list, const char *path);
 void CloseListFile(ListReader *list);
 
 // Delete files by name, as before Windows Vista, after the same checks.
-#define PASSES_DELETE_BY_NAME 1
+#define PASSES_DELETE_BY_NAME ENTRY_BY_NAME
 
 // Deletion passes over a list opened with OpenListFile: each line is an
 // entry below directoryPrefix (a directory path ending in a backslash); a new

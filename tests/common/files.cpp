@@ -102,6 +102,11 @@ bool RunHostProgram(const std::string &commandLine)
 
 bool RemoveTreeOnHost(const std::string &path)
 {
+    // The host's rm may run after its process is reported done: only a path
+    // that is there can show when it has run. Without this, a late rm takes
+    // what the caller makes next at that path.
+    if (!Exists(path))
+        CreateDirectoryA(path.c_str(), NULL);
     std::string hostPath = HostPathOf(path);
     if (hostPath.empty() || !RunHostProgram("Z:\\bin\\rm -rf \"" + hostPath + "\""))
         return false;

@@ -15,6 +15,31 @@ struct DeleteMode { const char *name; int options; } const kModes[] = {
     {"by name", PASSES_DELETE_BY_NAME},
 };
 
+// Host path of the prefix's folder of drives, with its slash.
+std::string DrivesFolder()
+{
+    std::string root = HostPathOf("C:\\");   // ".../dosdevices/c:/"
+    return root.size() > 3 ? root.substr(0, root.size() - 3) : "";
+}
+
+// True when path, every link followed, lies on drive ("V:") as the system
+// tells. Polled: Wine renews what it knows of the drives once a second.
+bool RealPathIsOnDrive(const std::string &path, const std::string &drive)
+{
+    std::string prefix = "\\\\?\\" + drive;
+    for (int i = 0; i < 50; i++) {
+        HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+        char final[MAX_PATH] = "";
+        GetFinalPathNameByHandleA(file, final, sizeof final, 0);
+        CloseHandle(file);
+        if (_strnicmp(final, prefix.c_str(), prefix.size()) == 0)
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
 class DeletionPasses : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,6 +55,9 @@ protected:
     }
     void TearDown() override
     {
+        // Waited for: a late rm would take the next run's drive.
+        if (!drive_.empty() && RunHostProgram("Z:\\bin\\rm -f \"" + driveLink_ + "\""))
+            WaitUntilGone(drive_ + "\\");
         RemoveTreeOnHost(dir_);
         RemoveTreeOnHost(outside_);
     }
@@ -50,7 +78,26 @@ protected:
         return passes;
     }
 
+    // A drive letter no drive has, made to name folder: "V:", "" when none is free.
+    std::string MapSpareDrive(const std::string &folder)
+    {
+        DWORD drives = GetLogicalDrives();
+        for (char letter = 'y'; letter > 'd' && DrivesFolder().size(); letter--) {
+            if (drives & (1u << (letter - 'a')))
+                continue;
+            drive_ = std::string(1, (char)(letter - 'a' + 'A')) + ":";
+            driveLink_ = DrivesFolder() + letter + ":";
+            RunHostProgram("Z:\\bin\\ln -sfn \"" + HostPathOf(folder) + "\" \"" + driveLink_ + "\"");
+            // The host's ln may not have run yet when its process is reported done.
+            for (int i = 0; i < 300 && !::Exists(drive_ + "\\"); i++)
+                Sleep(100);
+            return ::Exists(drive_ + "\\") ? drive_ : "";
+        }
+        return "";
+    }
+
     std::string dir_, outside_;
+    std::string drive_, driveLink_;   // a drive made for a test, and the host link that makes it
     long tried_ = -1;
 };
 
@@ -160,22 +207,49 @@ TEST_F(DeletionPasses, DeleteReportedDoneWhileTheFileStaysEndsThePasses)
     }
 }
 
-TEST_F(DeletionPasses, LinksToOutsideLeaveTheirTargets)
+TEST_F(DeletionPasses, LinksLeaveTheirTargets)
 {
     // Wine shows a file link as a plain file; deleting it by name, or
     // through a handle that followed it, deletes its target. A directory
     // link to an empty directory goes the same way under RemoveDirectoryA.
-    WriteBytes(Out("target.txt"), "keep");
-    SetFileAttributesA(Out("target.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    CreateDirectoryA(Out("Empty").c_str(), NULL);
-    ASSERT_TRUE(MakeSymlink(In("FileLink.txt"), Out("target.txt")));
-    ASSERT_TRUE(MakeSymlink(In("DirLink"), Out("Empty")));
+    // An entry goes only when its real path is its own, drive included: a
+    // target inside the program directory but not listed, or on the same
+    // path of another drive, is no more the entry's than one outside.
+    std::string drive = MapSpareDrive(outside_);
+    ASSERT_FALSE(drive.empty());
+    std::string otherDrive = drive + dir_.substr(2);
+    MakeDirs(otherDrive);
+    struct Row { const char *name, *link; std::string target; bool directory; } rows[] = {
+        {"a file outside", "FileLink.txt", Out("target.txt"), false},
+        {"an empty directory outside", "DirLink", Out("Empty"), true},
+        {"an unlisted file inside", "InnerLink.txt", In("Unlisted.txt"), false},
+        {"the same path on another drive", "DriveLink.txt", otherDrive + "\\DriveLink.txt", false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.directory) {
+            CreateDirectoryA(row.target.c_str(), NULL);
+        } else {
+            WriteBytes(row.target, "keep");
+            SetFileAttributesA(row.target.c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+        ASSERT_TRUE(MakeSymlink(In(row.link), row.target));
+    }
+    // Wine learns of a new drive within a second; until then the target
+    // would seem to lie below the outside folder, not on the other drive.
+    ASSERT_TRUE(RealPathIsOnDrive(In("DriveLink.txt"), drive));
     for (const DeleteMode &mode : kModes) {
         SCOPED_TRACE(mode.name);
-        Passes("FileLink.txt\nDirLink\n", mode.options);
-        EXPECT_EQ("keep", ReadBytes(Out("target.txt")));
-        EXPECT_TRUE(GetFileAttributesA(Out("target.txt").c_str()) & FILE_ATTRIBUTE_READONLY)
-            << "the target's attributes are not the link's to clear";
-        EXPECT_TRUE(::Exists(Out("Empty")));
+        for (const Row &row : rows) {
+            SCOPED_TRACE(row.name);
+            Passes(std::string(row.link) + "\n", mode.options);
+            if (row.directory) {
+                EXPECT_TRUE(::Exists(row.target));
+            } else {
+                EXPECT_EQ("keep", ReadBytes(row.target));
+                EXPECT_TRUE(GetFileAttributesA(row.target.c_str()) & FILE_ATTRIBUTE_READONLY)
+                    << "the target's attributes are not the link's to clear";
+            }
+        }
     }
 }
