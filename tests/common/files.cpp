@@ -92,11 +92,17 @@ bool RunHostProgram(const std::string &commandLine)
     PROCESS_INFORMATION process;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
+    // Wine starts a Unix program without filling in the process information:
+    // what the stack held there is no handle of ours to wait for or close.
+    memset(&process, 0, sizeof process);
     if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return false;
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    if (process.hProcess) {
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hProcess);
+    }
+    if (process.hThread)
+        CloseHandle(process.hThread);
     return true;
 }
 
