@@ -35,6 +35,14 @@ std::string GetString(HKEY root, const std::string &path, const std::string &nam
 // "subkey\path\" for every key below it.
 std::map<std::string, Value> DumpTree(HKEY root, const std::string &path);
 
+// Makes root\path a registry link (REG_OPTION_CREATE_LINK) to
+// targetRoot\targetPath, which must exist. A link names its target by the
+// real path ("\REGISTRY\USER\<sid>\..."), so it leads there whatever the
+// roots are redirected to. Fails the test when it cannot.
+void MakeRegistryLink(HKEY root, const std::string &path, HKEY targetRoot, const std::string &targetPath);
+// Deletes root\path as the link it is, never its target; missing is fine.
+void DeleteRegistryLink(HKEY root, const std::string &path);
+
 // Subkeys or values directly below a key; (DWORD)-1 when it cannot be opened.
 DWORD CountSubkeys(HKEY root, const std::string &path);
 DWORD CountValues(HKEY root, const std::string &path);
