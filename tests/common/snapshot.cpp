@@ -14,6 +14,11 @@ const char *const kVolatileMachine[] = {
     // services.exe counts here every service it starts, and Wine starts some
     // on demand (the RPC service when a program first uses COM).
     "HKLM\\System\\CurrentControlSet\\Control\\ServiceCurrent\\|",
+    // Its plug-and-play service marks device interfaces (the display's input
+    // devices) linked and unlinked, and its network code lists the host's
+    // network cards, both at moments of their own within a session.
+    "HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\",
+    "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\",
 };
 // Below each user's hive (HKCU\ and HKU\<user>\): the system parameters that
 // Wine keeps for the session, made when a program first asks for one.
