@@ -19,6 +19,7 @@ const char *const kVolatileMachine[] = {
     // network cards, both at moments of their own within a session.
     "HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\",
     "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\",
+    "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\",
 };
 // Below each user's hive (HKCU\ and HKU\<user>\): the system parameters that
 // Wine keeps for the session, made when a program first asks for one.
