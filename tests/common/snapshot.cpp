@@ -14,6 +14,10 @@ const char *const kVolatileMachine[] = {
     // services.exe counts here every service it starts, and Wine starts some
     // on demand (the RPC service when a program first uses COM).
     "HKLM\\System\\CurrentControlSet\\Control\\ServiceCurrent\\|",
+    // The plug-and-play manager marks device interfaces linked and unlinked as
+    // the display's input devices come and go (seen on a fresh prefix).
+    "HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\",
+    "HKLM\\System\\CurrentControlSet\\Enum\\",
 };
 // Below each user's hive (HKCU\ and HKU\<user>\): the system parameters that
 // Wine keeps for the session, made when a program first asks for one.
