@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ std::string GetString(HKEY root, const std::string &path, const std::string &nam
 // "subkey\path\" for every key below it.
 std::map<std::string, Value> DumpTree(HKEY root, const std::string &path);
 
+// Names of the subkeys directly below a key (as stored); none when it cannot be opened.
+std::set<std::string> SubkeyNames(HKEY root, const std::string &path);
 // Subkeys or values directly below a key; (DWORD)-1 when it cannot be opened.
 DWORD CountSubkeys(HKEY root, const std::string &path);
 DWORD CountValues(HKEY root, const std::string &path);

@@ -1,4 +1,5 @@
 #include "common/snapshot.h"
+#include "common/registry.h"
 
 #include <windows.h>
 #include <stdio.h>
@@ -214,15 +215,7 @@ void WalkKey(HKEY parent, const std::string &path, const std::string &name, Snap
         if (!IsVolatile(valueKey))
             (*out)[valueKey] = ValueState(type, bytes);
     }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; i++) {
-        char child[512];
-        DWORD childSize = sizeof child;
-        if (RegEnumKeyExA(key, i, child, &childSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        children.push_back(child);
-    }
-    for (const std::string &child : children)
+    for (const std::string &child : SubkeyNames(key, ""))
         WalkKey(key, child, name + child + "\\", out);
     RegCloseKey(key);
 }
