@@ -131,7 +131,10 @@ Section "VEL file manager" SecVel
     !insertmacro Fail "Cannot run $INSTDIR\VelUninstall.exe register ${GROUP}"
   ${EndIf}
   ReadRegStr $0 HKLM "${ARP_KEY}" "UninstallString"
-  ${If} $0 != "$INSTDIR\VelUninstall.exe"
+  ; Quoted when the path holds a blank, so that the system's process start
+  ; cannot take "C:\Program.exe" for it.
+  ${If} $0 != '"$INSTDIR\VelUninstall.exe"'
+  ${AndIf} $0 != "$INSTDIR\VelUninstall.exe"
     !insertmacro Fail "VelUninstall.exe register ${GROUP} wrote no Add/Remove Programs entry for $INSTDIR"
   ${EndIf}
 SectionEnd

@@ -33,6 +33,9 @@ struct DeletionRun {
     int parentPassesLink;
 };
 
+// The last run of the deletion passes: the list file is judged by it too.
+static DeletionRun s_run;
+
 static int IsSettled(long line)
 {
     return line < SETTLED_LINES && (s_settled[line / 8] >> (line % 8)) & 1;
@@ -121,8 +124,7 @@ static void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, int 
 
 int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options, long *entriesTried)
 {
-    DeletionRun run;
-    StartDeletionRun(&run, directoryPrefix, options);
+    StartDeletionRun(&s_run, directoryPrefix, options);
     memset(s_settled, 0, sizeof s_settled);
 
     char line[LIST_LINE_SIZE];
@@ -134,7 +136,7 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
         long number = -1, pendingNow = -1;
         int result;
         passes++;
-        run.checkedParent[0] = 0;
+        s_run.checkedParent[0] = 0;
         while ((result = ReadListLine(list, line, sizeof line)) != LIST_END) {
             number++;
             if (passes > 1 && number > lastPending)
@@ -147,8 +149,8 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
                 if (line[0]) {
                     entries += passes == 1;
                     tried++;
-                    if (ResolveListEntry(&run, line, path))
-                        outcome = DeleteListedEntry(&run, path);
+                    if (ResolveListEntry(&s_run, line, path))
+                        outcome = DeleteListedEntry(&s_run, path);
                 }
             }
             // A delete counts only when the entry is gone afterwards, whatever
@@ -180,6 +182,15 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
             return passes;
         StartListReader(list, list->fill, list->source);
     }
+}
+
+// The list goes as itself, like a listed entry, judged as the passes judged
+// theirs: a list that is a link to a file elsewhere leaves that file alone.
+static void DeleteListFile(void)
+{
+    char path[PATH_SIZE];
+    if (ResolveListEntry(&s_run, LIST_FILE_NAME, path))
+        DeleteListedEntry(&s_run, path);
 }
 
 static int ReadListFile(void *file, char *buffer, size_t size)
@@ -256,7 +267,7 @@ void RunUninstall(void)
     }
     RunDeletionPasses(&list, directoryPrefix, 0, NULL);
     CloseListFile(&list);
-    DeleteFileA(listPath);
+    DeleteListFile();
 
     // The group name is read from the current user's settings: before they go.
     RemoveProgramGroup();

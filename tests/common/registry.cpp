@@ -142,6 +142,23 @@ static DWORD CountKeyInfo(HKEY root, const std::string &path, bool subkeys)
     return subkeys ? keys : values;
 }
 
+std::set<std::string> SubkeyNames(HKEY root, const std::string &path)
+{
+    std::set<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    for (DWORD i = 0;; i++) {
+        char name[1024];
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        names.insert(name);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
 DWORD CountSubkeys(HKEY root, const std::string &path)
 {
     return CountKeyInfo(root, path, true);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ void MakeRegistryLink(HKEY root, const std::string &path, HKEY targetRoot, const
 // Deletes root\path as the link it is, never its target; missing is fine.
 void DeleteRegistryLink(HKEY root, const std::string &path);
 
+// Names of the subkeys directly below a key (as stored); none when it cannot be opened.
+std::set<std::string> SubkeyNames(HKEY root, const std::string &path);
 // Subkeys or values directly below a key; (DWORD)-1 when it cannot be opened.
 DWORD CountSubkeys(HKEY root, const std::string &path);
 DWORD CountValues(HKEY root, const std::string &path);

@@ -1,4 +1,5 @@
 #include "common/snapshot.h"
+#include "common/registry.h"
 
 #include <windows.h>
 #include <stdio.h>
@@ -20,6 +21,7 @@ const char *const kVolatileMachine[] = {
     "HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\",
     "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\",
     "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\",
+    "HKLM\\System\\CurrentControlSet\\Enum\\",
 };
 // Below each user's hive (HKCU\ and HKU\<user>\): the system parameters that
 // Wine keeps for the session, made when a program first asks for one.
@@ -216,15 +218,7 @@ void WalkKey(HKEY parent, const std::string &path, const std::string &name, Snap
         if (!IsVolatile(valueKey))
             (*out)[valueKey] = ValueState(type, bytes);
     }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; i++) {
-        char child[512];
-        DWORD childSize = sizeof child;
-        if (RegEnumKeyExA(key, i, child, &childSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        children.push_back(child);
-    }
-    for (const std::string &child : children)
+    for (const std::string &child : SubkeyNames(key, ""))
         WalkKey(key, child, name + child + "\\", out);
     RegCloseKey(key);
 }

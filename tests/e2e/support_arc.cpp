@@ -98,23 +98,6 @@ void PrintTo(const Value &value, std::ostream *out)
         *out << digits[byte >> 4] << digits[byte & 15];
 }
 
-std::set<std::string> SubkeyNames(HKEY root, const std::string &path)
-{
-    std::set<std::string> names;
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return names;
-    for (DWORD i = 0;; i++) {
-        char name[1024];
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        names.insert(name);
-    }
-    RegCloseKey(key);
-    return names;
-}
-
 bool OpenThroughShell(const std::string &file, std::string *error)
 {
     SHELLEXECUTEINFOA info;

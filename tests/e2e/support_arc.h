@@ -44,9 +44,6 @@ private:
 // Lets a failing comparison show a value as its type and text (or bytes).
 void PrintTo(const Value &value, std::ostream *out);
 
-// Names of the subkeys directly below a key (as stored).
-std::set<std::string> SubkeyNames(HKEY root, const std::string &path);
-
 // Opens a file as the shell does (ShellExecuteEx, default verb) and waits for
 // the started program; false when nothing was started or it did not end.
 bool OpenThroughShell(const std::string &file, std::string *error);

@@ -41,22 +41,7 @@ std::string InstallProductAt(const std::string &dir)
     return exe;
 }
 
-HANDLE Start(const std::string &commandLine, const std::string &currentDirectory)
-{
-    STARTUPINFOA startup;
-    PROCESS_INFORMATION process;
-    memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL,
-                        currentDirectory.empty() ? NULL : currentDirectory.c_str(), &startup, &process))
-        return NULL;
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
-
-HANDLE Start(const std::wstring &commandLine)
+HANDLE Start(const std::wstring &commandLine, const std::wstring &currentDirectory)
 {
     STARTUPINFOW startup;
     PROCESS_INFORMATION process;
@@ -64,10 +49,22 @@ HANDLE Start(const std::wstring &commandLine)
     startup.cb = sizeof startup;
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
-    if (!CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    if (!CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, 0, NULL,
+                        currentDirectory.empty() ? NULL : currentDirectory.c_str(), &startup, &process))
         return NULL;
     CloseHandle(process.hThread);
     return process.hProcess;
+}
+
+// The ANSI form converts as the system's own ANSI call would.
+HANDLE Start(const std::string &commandLine, const std::string &currentDirectory)
+{
+    auto wide = [](const std::string &text) {
+        std::wstring out(text.size(), L'\0');
+        out.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &out[0], (int)out.size()));
+        return out;
+    };
+    return Start(wide(commandLine), wide(currentDirectory));
 }
 
 std::string CaptureOutput(const std::string &commandLine)

@@ -35,7 +35,7 @@ std::string InstallProductAt(const std::string &dir);
 // shell does), in currentDirectory ("": this process's). Returns the process
 // handle or NULL. The wide form reaches names outside the ANSI code page.
 HANDLE Start(const std::string &commandLine, const std::string &currentDirectory = "");
-HANDLE Start(const std::wstring &commandLine);
+HANDLE Start(const std::wstring &commandLine, const std::wstring &currentDirectory = L"");
 // Runs a program with its standard output and error into a pipe, waits for
 // it, and returns what it wrote ("<not started>" when it could not start).
 std::string CaptureOutput(const std::string &commandLine);

@@ -83,7 +83,8 @@ TEST_F(InstallerChain, SilentInstallThenRemovalThroughTheSystemLeavesOnlyWhatIsK
     // The silent install, as a deployment tool runs it.
     ASSERT_EQ(0u, WaitAndClose(Start("\"" + InstallerExample() + "\" /S"), 300000)) << "silent install";
     const snapshot::Snapshot installed = snapshot::Take();
-    EXPECT_EQ(dir + "\\VelUninstall.exe", GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    // Quoted: the default directory holds a blank.
+    EXPECT_EQ("\"" + dir + "\\VelUninstall.exe\"", GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
     EXPECT_EQ(dir, GetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path"));
     EXPECT_EQ(kGroup, GetString(HKEY_CURRENT_USER, "Software\\Vel", "Group"));
     EXPECT_TRUE(KeyExists(HKEY_USERS, kDefaultSettings));

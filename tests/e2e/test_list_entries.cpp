@@ -94,6 +94,19 @@ TEST_F(ListEntries, LinksAreNotFollowedAndGoAsLinks)
         << "the target's attributes are not the link's to clear";
 }
 
+TEST_F(ListEntries, ListThatIsALinkIsReadButItsTargetStays)
+{
+    // The list may be read through a link (every entry is judged against the
+    // program directory all the same), but the file it leads to is not ours.
+    WriteBytes(Out("list.txt"), "Good.txt\r\n");
+    WriteBytes(In("Good.txt"), "go");
+    ASSERT_TRUE(MakeSymlink(In("UnInstall.lst"), Out("list.txt")));
+    ScopedVariable noInterpreter("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
+    EXPECT_EQ(0u, RunUninstallAnswering(exe_, IDYES));
+    EXPECT_FALSE(Exists(In("Good.txt")));
+    EXPECT_EQ("Good.txt\r\n", ReadBytes(Out("list.txt")));
+}
+
 TEST_F(ListEntries, ListedDirectoryLinkLeavesTargetAlone)
 {
     // Listed itself, the link goes as the link where the system can remove
