@@ -142,11 +142,11 @@ static DWORD CountKeyInfo(HKEY root, const std::string &path, bool subkeys)
     return subkeys ? keys : values;
 }
 
-std::set<std::string> SubkeyNames(HKEY root, const std::string &path)
+std::set<std::string> SubkeyNames(HKEY root, const std::string &path, REGSAM view)
 {
     std::set<std::string> names;
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
         return names;
     for (DWORD i = 0;; i++) {
         char name[1024];

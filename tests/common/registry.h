@@ -45,7 +45,9 @@ void MakeRegistryLink(HKEY root, const std::string &path, HKEY targetRoot, const
 void DeleteRegistryLink(HKEY root, const std::string &path);
 
 // Names of the subkeys directly below a key (as stored); none when it cannot be opened.
-std::set<std::string> SubkeyNames(HKEY root, const std::string &path);
+// view: KEY_WOW64_64KEY to open in the 64-bit view (a 32-bit program's
+// default view would redirect even a path of "" below a 64-bit handle).
+std::set<std::string> SubkeyNames(HKEY root, const std::string &path, REGSAM view = 0);
 // Subkeys or values directly below a key; (DWORD)-1 when it cannot be opened.
 DWORD CountSubkeys(HKEY root, const std::string &path);
 DWORD CountValues(HKEY root, const std::string &path);

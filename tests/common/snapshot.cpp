@@ -218,7 +218,7 @@ void WalkKey(HKEY parent, const std::string &path, const std::string &name, Snap
         if (!IsVolatile(valueKey))
             (*out)[valueKey] = ValueState(type, bytes);
     }
-    for (const std::string &child : SubkeyNames(key, ""))
+    for (const std::string &child : SubkeyNames(key, "", KEY_WOW64_64KEY))
         WalkKey(key, child, name + child + "\\", out);
     RegCloseKey(key);
 }
