@@ -92,11 +92,14 @@ bool RunHostProgram(const std::string &commandLine)
     PROCESS_INFORMATION process;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
+    // Wine starts a Unix program without making handles for it, and hands
+    // back in the process information whatever its own stack held there:
+    // values that may name live handles of this process (the registry's
+    // cached root keys among them). Waiting on or closing them would break
+    // those, so they are not touched; callers watch for the program's effect.
+    memset(&process, 0, sizeof process);
     if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return false;
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
     return true;
 }
 

@@ -168,3 +168,47 @@ DWORD CountValues(HKEY root, const std::string &path)
 {
     return CountKeyInfo(root, path, false);
 }
+
+// The real path of a key ("\REGISTRY\USER\<sid>\..."); empty when unknown.
+static std::wstring RealPathOf(HKEY root, const std::string &path)
+{
+    typedef LONG(WINAPI * QueryKey)(HANDLE, int, void *, ULONG, ULONG *);
+    QueryKey queryKey = (QueryKey)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey");
+    HKEY key;
+    if (!queryKey || RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return L"";
+    ULONG buffer[1024], size = 0;   // KEY_NAME_INFORMATION: byte length, then the name
+    LONG status = queryKey(key, 3 /* KeyNameInformation */, buffer, sizeof buffer, &size);
+    RegCloseKey(key);
+    if (status != 0)
+        return L"";
+    return std::wstring((const wchar_t *)(buffer + 1), buffer[0] / sizeof(wchar_t));
+}
+
+void MakeRegistryLink(HKEY root, const std::string &path, HKEY targetRoot, const std::string &targetPath)
+{
+    std::wstring target = RealPathOf(targetRoot, targetPath);
+    ASSERT_FALSE(target.empty()) << targetPath;
+    HKEY link;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, NULL, REG_OPTION_CREATE_LINK,
+                                             KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &link, NULL))
+        << path;
+    // The target without its terminator, as the system reads it.
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, (const BYTE *)target.data(),
+                                            (DWORD)(target.size() * sizeof(wchar_t))));
+    RegCloseKey(link);
+}
+
+void DeleteRegistryLink(HKEY root, const std::string &path)
+{
+    // RegDeleteKey opens what it deletes without REG_OPTION_OPEN_LINK: it
+    // would delete the target. Only the native call deletes the handle's key.
+    typedef LONG(WINAPI * DeleteKey)(HANDLE);
+    DeleteKey deleteKey = (DeleteKey)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
+    HKEY key;
+    if (deleteKey && RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key)
+        == ERROR_SUCCESS) {
+        deleteKey(key);
+        RegCloseKey(key);
+    }
+}

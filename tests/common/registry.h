@@ -36,6 +36,14 @@ std::string GetString(HKEY root, const std::string &path, const std::string &nam
 // "subkey\path\" for every key below it.
 std::map<std::string, Value> DumpTree(HKEY root, const std::string &path);
 
+// Makes root\path a registry link (REG_OPTION_CREATE_LINK) to
+// targetRoot\targetPath, which must exist. A link names its target by the
+// real path ("\REGISTRY\USER\<sid>\..."), so it leads there whatever the
+// roots are redirected to. Fails the test when it cannot.
+void MakeRegistryLink(HKEY root, const std::string &path, HKEY targetRoot, const std::string &targetPath);
+// Deletes root\path as the link it is, never its target; missing is fine.
+void DeleteRegistryLink(HKEY root, const std::string &path);
+
 // Names of the subkeys directly below a key (as stored); none when it cannot be opened.
 // view: KEY_WOW64_64KEY to open in the 64-bit view (a 32-bit program's
 // default view would redirect even a path of "" below a 64-bit handle).

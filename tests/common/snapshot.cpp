@@ -15,9 +15,12 @@ const char *const kVolatileMachine[] = {
     // services.exe counts here every service it starts, and Wine starts some
     // on demand (the RPC service when a program first uses COM).
     "HKLM\\System\\CurrentControlSet\\Control\\ServiceCurrent\\|",
-    // The plug-and-play manager marks device interfaces linked and unlinked as
-    // the display's input devices come and go (seen on a fresh prefix).
+    // Its plug-and-play service marks device interfaces (the display's input
+    // devices) linked and unlinked, and its network code lists the host's
+    // network cards, both at moments of their own within a session.
     "HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\",
+    "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\",
+    "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\",
     "HKLM\\System\\CurrentControlSet\\Enum\\",
 };
 // Below each user's hive (HKCU\ and HKU\<user>\): the system parameters that

@@ -19,6 +19,13 @@ std::string ProgramsFolder()
     return path;
 }
 
+std::string DefaultProgramDir()
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, 0, path);
+    return std::string(path) + "\\Vel";
+}
+
 void RemoveSymlink(const std::string &link)
 {
     std::string hostLink = HostPathOf(link);
@@ -61,6 +68,25 @@ DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const st
     EXPECT_TRUE(HasButton(box, IDNO));
     Answer(box, answer);
     return WaitAndClose(process, 30000);
+}
+
+std::string WaitForSelfRemoval(DWORD milliseconds)
+{
+    std::string message;
+    for (DWORD waited = 0; waited <= milliseconds; waited += 100) {
+        HWND box = FindWindowA("#32770", "Uninstall VEL");
+        if (box && IsWindowVisible(box)) {
+            Sleep(100);   // let the box finish laying out its controls
+            message = MessageBoxText(box);
+            Answer(box, IDOK);
+            WaitForNoMessageBox();
+        }
+        if (!Exists(BatchPath()))
+            return message;
+        Sleep(100);
+    }
+    ADD_FAILURE() << "the batch file did not run to its end";
+    return message;
 }
 
 void WriteRegistration(const std::string &group, const std::string &programDir)

@@ -16,6 +16,9 @@ namespace e2e {
 std::string BatchPath();
 // The current user's Start-menu Programs folder.
 std::string ProgramsFolder();
+// Where an installer puts the program by default: its Program Files folder as
+// the system tells a 32-bit program (the x86 folder in a 64-bit prefix), "\\Vel".
+std::string DefaultProgramDir();
 // Removes a symbolic link as the link, on the host side: no Win32 call under
 // Wine removes one without touching its target. Anything else stays.
 void RemoveSymlink(const std::string &link);
@@ -30,6 +33,11 @@ HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds = 20000);
 // checks its text and buttons and gives the answer. Returns the exit code
 // (STILL_ACTIVE when the program did not end).
 DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory = "");
+
+// Waits until the self-removal batch file has run to its end (it deletes
+// itself last), answering the final message with OK if the program shows one.
+// Returns that message's text: "" when none came.
+std::string WaitForSelfRemoval(DWORD milliseconds = 60000);
 
 // Registry content of an installation: both settings trees, the group name,
 // both registrations. RemoveRegistration undoes all of it.

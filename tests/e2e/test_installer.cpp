@@ -7,7 +7,6 @@
 #include "e2e/support_uninstall.h"
 #include "common/snapshot.h"
 
-#include <shlobj.h>
 #include <set>
 
 using namespace e2e;
@@ -16,15 +15,6 @@ namespace {
 
 const char kGroup[] = "Vel";   // the group the installer example creates and registers
 const char kDefaultSettings[] = ".DEFAULT\\Software\\Vel";
-
-// Where the installer puts it by default: its $PROGRAMFILES, which is what the
-// system tells a 32-bit program (the x86 folder in a 64-bit prefix).
-std::string DefaultProgramDir()
-{
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, 0, path);
-    return std::string(path) + "\\Vel";
-}
 
 std::set<std::string> Lines(const std::string &text)
 {

@@ -20,51 +20,18 @@ void ScratchRegistry::SetUp()
     SetHivePrefix("");
 }
 
-// The real path of a key ("\REGISTRY\USER\<sid>\..."); empty when unknown.
-static std::wstring RealPathOf(HKEY root, const std::string &path)
-{
-    typedef LONG(WINAPI * QueryKey)(HANDLE, int, void *, ULONG, ULONG *);
-    QueryKey queryKey = (QueryKey)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey");
-    HKEY key;
-    if (!queryKey || RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return L"";
-    ULONG buffer[1024], size = 0;   // KEY_NAME_INFORMATION: byte length, then the name
-    LONG status = queryKey(key, 3 /* KeyNameInformation */, buffer, sizeof buffer, &size);
-    RegCloseKey(key);
-    if (status != 0)
-        return L"";
-    return std::wstring((const wchar_t *)(buffer + 1), buffer[0] / sizeof(wchar_t));
-}
-
 void ScratchRegistry::MakeLink(HKEY root, const std::string &path, HKEY targetRoot, const std::string &targetPath)
 {
-    std::wstring target = RealPathOf(targetRoot, targetPath);
-    ASSERT_FALSE(target.empty()) << targetPath;
-    HKEY link;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, NULL, REG_OPTION_CREATE_LINK,
-                                             KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &link, NULL))
-        << path;
     links_.push_back(std::make_pair(root, path));
-    // The target without its terminator, as the system reads it.
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, (const BYTE *)target.data(),
-                                            (DWORD)(target.size() * sizeof(wchar_t))));
-    RegCloseKey(link);
+    MakeRegistryLink(root, path, targetRoot, targetPath);
 }
 
 void ScratchRegistry::TearDown()
 {
     // Links left by a test go as links: deleting the scratch tree by name
     // would delete what they point to and leave them behind.
-    typedef LONG(WINAPI * DeleteKey)(HANDLE);
-    DeleteKey deleteKey = (DeleteKey)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
-    for (const auto &link : links_) {
-        HKEY key;
-        if (RegOpenKeyExA(link.first, link.second.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key)
-            == ERROR_SUCCESS) {
-            deleteKey(key);
-            RegCloseKey(key);
-        }
-    }
+    for (const auto &link : links_)
+        DeleteRegistryLink(link.first, link.second);
     links_.clear();
     for (int i = 0; i < 4; i++) {
         RegOverridePredefKey(kRoots[i], NULL);
