@@ -150,16 +150,8 @@ std::vector<std::string> Owned(const Row &row)
     }
     owned.push_back("HKCU\\" SETTINGS_ROOT);
     // The current user's hive and the default user's, as HKEY_USERS shows them.
-    HKEY users;
-    if (RegOpenKeyExA(HKEY_USERS, "", 0, KEY_READ, &users) == ERROR_SUCCESS) {
-        char name[256];
-        DWORD size = sizeof name;
-        for (DWORD i = 0; RegEnumKeyExA(users, i, name, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS; i++) {
-            owned.push_back("HKU\\" + std::string(name) + "\\" SETTINGS_ROOT);
-            size = sizeof name;
-        }
-        RegCloseKey(users);
-    }
+    for (const std::string &user : SubkeyNames(HKEY_USERS, ""))
+        owned.push_back("HKU\\" + user + "\\" SETTINGS_ROOT);
     return owned;
 }
 
