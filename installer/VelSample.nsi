@@ -30,7 +30,11 @@
 !define GROUP "Vel"
 !define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VEL manager"
 
-Unicode false                ; the product is an ANSI program; so are its paths
+!ifdef AMD64
+  Target amd64-unicode       ; the 64-bit test build, for machines that run no 32-bit code
+!else
+  Unicode false              ; the product is an ANSI program; so are its paths
+!endif
 SetCompressor /SOLID lzma
 SetDateSave off              ; no file dates of the build machine in the installer
 Name "VEL file manager (sample)"

@@ -7,10 +7,36 @@
 #                  Xvfb display and the prefix's wineserver, and exports
 #                  WINEPREFIX, WINEARCH, DISPLAY.
 # bench_stop       stops both. Every background process writes to files in DIR.
+#
+# A machine whose kernel runs no 32-bit x86 code (IA-32 emulation off) cannot
+# start 32-bit Wine at all, nor the 32-bit program. There the prefix is always
+# a 64-bit one run by the 64-bit loader, and the Windows programs come from the
+# 64-bit build: VEL_WINDOWS_BUILD names the build directory to use.
+
+# 0 when this machine runs 32-bit x86 programs (32-bit Wine's loader among them).
+bench_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1 </dev/null; }
+if bench_runs_32bit; then
+  VEL_WINDOWS_BUILD=build/windows
+else
+  VEL_WINDOWS_BUILD=build/windows64
+fi
 
 bench_start() {
   local dir arch=${2:-win32}
   dir=$(cd "$1" && pwd)
+  if ! bench_runs_32bit; then
+    # Debian's "wine" starts the 32-bit loader whenever it is installed; here
+    # every Wine command goes to the 64-bit one.
+    arch=win64
+    mkdir -p "$dir/wine64-bin"
+    local shim
+    for shim in wine wine-stable; do
+      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$dir/wine64-bin/$shim"
+      chmod +x "$dir/wine64-bin/$shim"
+    done
+    case ":$PATH:" in *":$dir/wine64-bin:"*) ;; *) export PATH="$dir/wine64-bin:$PATH" ;; esac
+    export WINELOADER=/usr/lib/wine/wine64
+  fi
   export WINEARCH=$arch WINEDEBUG=-all
   if [ "$arch" = win64 ]; then
     export WINEPREFIX="$dir/wineprefix64"

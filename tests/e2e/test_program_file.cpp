@@ -152,7 +152,8 @@ TEST(ProgramFile, ManifestIsWellFormedWithItsNamespacesAndValues)
         {L"/a:assembly/@manifestVersion", "1.0"},
         {L"/a:assembly/a:assemblyIdentity/@type", "win32"},
         {L"/a:assembly/a:assemblyIdentity/@version", version},
-        {L"/a:assembly/a:assemblyIdentity/@processorArchitecture", "x86"},
+        // The program's own: the 64-bit test build (machines without 32-bit code) says so.
+        {L"/a:assembly/a:assemblyIdentity/@processorArchitecture", sizeof(void *) == 8 ? "amd64" : "x86"},
         {L"/a:assembly/v3:trustInfo/v3:security/v3:requestedPrivileges/v3:requestedExecutionLevel/@level",
          "requireAdministrator"},
         {L"/a:assembly/v3:application/v3:windowsSettings/w:dpiAware", "true"},
