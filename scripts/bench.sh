@@ -1,9 +1,10 @@
 # Sourced by scripts/test and scripts/demo: the bench of real Win32 under Wine.
 # bench_start DIR [win32|win64]
 #                  creates a prefix in DIR once (no Mono/Gecko prompts): a
-#                  32-bit Windows in DIR/wineprefix (the default), or a 64-bit
-#                  one in DIR/wineprefix64, where the 32-bit program runs under
-#                  WoW64 with its HKLM\SOFTWARE in Wow6432Node. Starts a private
+#                  32-bit Windows in DIR/wineprefix, or a 64-bit one in
+#                  DIR/wineprefix64, where the 32-bit program runs under WoW64
+#                  with its HKLM\SOFTWARE in Wow6432Node; by default the first
+#                  of VEL_WINDOWS_ARCHS (below). Starts a private
 #                  Xvfb display and the prefix's wineserver, and exports
 #                  WINEPREFIX, WINEARCH, DISPLAY.
 # bench_stop       stops both. Every background process writes to files in DIR.
@@ -11,23 +12,30 @@
 # A machine whose kernel runs no 32-bit x86 code (IA-32 emulation off) cannot
 # start 32-bit Wine at all, nor the 32-bit program. There the prefix is always
 # a 64-bit one run by the 64-bit loader, and the Windows programs come from the
-# 64-bit build: VEL_WINDOWS_BUILD names the build directory to use.
+# 64-bit build. VEL_WINDOWS_BUILD names the build directory to use, and
+# VEL_WINDOWS_ARCHS the prefixes its tests run in, the default first.
 
 # 0 when this machine runs 32-bit x86 programs (32-bit Wine's loader among them).
 bench_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1 </dev/null; }
 if bench_runs_32bit; then
-  VEL_WINDOWS_BUILD=build/windows
+  VEL_WINDOWS_BUILD=build/windows VEL_WINDOWS_ARCHS="win32 win64"
 else
-  VEL_WINDOWS_BUILD=build/windows64
+  VEL_WINDOWS_BUILD=build/windows64 VEL_WINDOWS_ARCHS=win64
 fi
 
+# bench_say_build TEXT: prints TEXT where the programs are not the shipped
+# 32-bit build's.
+bench_say_build() { [ "$VEL_WINDOWS_BUILD" = build/windows ] || echo "$1"; }
+
+# bench_prefix DIR ARCH: the prefix that bench_start makes in DIR for ARCH.
+bench_prefix() { if [ "$2" = win64 ]; then echo "$1/wineprefix64"; else echo "$1/wineprefix"; fi; }
+
 bench_start() {
-  local dir arch=${2:-win32}
+  local dir arch=${2:-${VEL_WINDOWS_ARCHS%% *}}
   dir=$(cd "$1" && pwd)
   if ! bench_runs_32bit; then
     # Debian's "wine" starts the 32-bit loader whenever it is installed; here
     # every Wine command goes to the 64-bit one.
-    arch=win64
     mkdir -p "$dir/wine64-bin"
     local shim
     for shim in wine wine-stable; do
@@ -37,12 +45,8 @@ bench_start() {
     case ":$PATH:" in *":$dir/wine64-bin:"*) ;; *) export PATH="$dir/wine64-bin:$PATH" ;; esac
     export WINELOADER=/usr/lib/wine/wine64
   fi
-  export WINEARCH=$arch WINEDEBUG=-all
-  if [ "$arch" = win64 ]; then
-    export WINEPREFIX="$dir/wineprefix64"
-  else
-    export WINEPREFIX="$dir/wineprefix"
-  fi
+  export WINEARCH=$arch WINEDEBUG=-all WINEPREFIX
+  WINEPREFIX=$(bench_prefix "$dir" "$arch")
   # ";" separates entries: after "=" a comma would belong to the value.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe="
 
