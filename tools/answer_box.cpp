@@ -6,12 +6,23 @@
 // microseconds since 1970 (the clock of the Unix side), and exits only once the
 // file is gone again. So the bench reads its CPU counters while the program
 // still waits, times the run from that moment, and this process's own exit
-// falls outside the timed part.
+// falls outside the timed part. A later box of the program (the final message
+// of a run whose self-removal cannot start) is answered OK at once, and the
+// moment it was seen printed: there the program's work is done.
 #define _WIN32_WINNT 0x0602   // GetSystemTimePreciseAsFileTime
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+// The Unix side's clock: 100 ns steps since 1601 to microseconds since 1970.
+static unsigned long long MicrosecondsSince1970(void)
+{
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    unsigned long long ticks = (unsigned long long)now.dwHighDateTime << 32 | now.dwLowDateTime;
+    return (ticks - 116444736000000000ULL) / 10;
+}
 
 int main(int argc, char **argv)
 {
@@ -53,16 +64,24 @@ int main(int argc, char **argv)
         Sleep(10);
     }
     PostMessageA(box, WM_COMMAND, button, 0);
-    FILETIME now;
-    GetSystemTimePreciseAsFileTime(&now);
-    // 100 ns steps since 1601 to microseconds since 1970
-    unsigned long long ticks = (unsigned long long)now.dwHighDateTime << 32 | now.dwLowDateTime;
-    printf("  answered: %s\n  answered at: %llu\n", argv[1], (ticks - 116444736000000000ULL) / 10);
+    printf("  answered: %s\n  answered at: %llu\n", argv[1], MicrosecondsSince1970());
     fflush(stdout);
-    // Sleep and a file's attributes need no wineserver round trip: the
-    // waiting does not count in the wineserver's CPU time.
+    // Sleep and a file's attributes need no wineserver round trip; the look
+    // for a later box needs one every 20 ms, a few microseconds of the
+    // wineserver's CPU time.
     start = GetTickCount();
-    while (GetFileAttributesA(go) != INVALID_FILE_ATTRIBUTES && GetTickCount() - start <= limit)
+    HWND told = NULL;
+    while (GetFileAttributesA(go) != INVALID_FILE_ATTRIBUTES && GetTickCount() - start <= limit) {
+        HWND next = FindWindowA("#32770", "Uninstall VEL");
+        if (next && next != box && next != told && IsWindowVisible(next)) {
+            if (!told) {
+                printf("  told at: %llu\n", MicrosecondsSince1970());
+                fflush(stdout);
+            }
+            PostMessageA(next, WM_COMMAND, IDOK, 0);
+            told = next;
+        }
         Sleep(20);
+    }
     return 0;
 }

@@ -1,4 +1,8 @@
 #include "base/messages.h"
+#include "base/bounded_text.h"
+#include "base/process.h"
+
+#include <string.h>
 
 HINSTANCE g_instance;
 
@@ -14,4 +18,21 @@ const char *LoadMessageText(UINT id)
     slot[0] = 0;
     LoadStringA(g_instance, id, slot, MESSAGE_SLOT_SIZE);
     return slot;
+}
+
+void ShowFinalMessage(void)
+{
+    char path[PATH_SIZE];
+    GetModulePath(path);   // a cut path would name another file: none is shown
+
+    // Text 201, a line break, then text 202 with the path. 199 + 1 + 199 + 259
+    // characters and the terminator fit.
+    char text[1024];
+    FormatText(text, sizeof text, "%s\n", LoadMessageText(IDS_COMPLETED));
+    size_t used = strlen(text);
+    // Text 202 is our own resource with one %s; anything else is shown as is.
+    const char *format = LoadMessageText(IDS_DELETE_MANUALLY);
+    FormatText(text + used, sizeof text - used, format, path);
+
+    MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONINFORMATION | MESSAGE_FLAGS);
 }

@@ -1,5 +1,6 @@
 // The message texts every mode shows: the string table read through a ring
-// of slots, and the flags every message box of the program carries.
+// of slots, the flags every message box of the program carries, and the one
+// message that both the uninstall and the batch file's last run show.
 #ifndef VEL_BASE_MESSAGES_H
 #define VEL_BASE_MESSAGES_H
 
@@ -23,5 +24,10 @@ extern HINSTANCE g_instance;
 // Text of string resource id in the next of five 200-character slots; valid
 // through the next four calls. A missing string gives the empty text.
 const char *LoadMessageText(UINT id);
+
+// The final message: the uninstall is over, but this program's file stayed
+// and is for the user to delete; it names the file. Returns once the user
+// has closed it.
+void ShowFinalMessage(void);
 
 #endif

@@ -1,5 +1,4 @@
 // Entry point: start-up cleanup, then exactly one mode. Exit code 0 always.
-#include "base/bounded_text.h"
 #include "base/messages.h"
 #include "base/process.h"
 #include "base/product.h"
@@ -9,26 +8,6 @@
 #include "install/archives.h"
 #include "uninstall/uninstall.h"
 #include "main/mode_text.h"
-
-#include <string.h>
-
-// The "Warning" mode: the batch file could not delete this program's file.
-static void ShowFinalMessage(void)
-{
-    char path[PATH_SIZE];
-    GetModulePath(path);   // a cut path would name another file: none is shown
-
-    // Text 201, a line break, then text 202 with the path. 199 + 1 + 199 + 259
-    // characters and the terminator fit.
-    char text[1024];
-    FormatText(text, sizeof text, "%s\n", LoadMessageText(IDS_COMPLETED));
-    size_t used = strlen(text);
-    // Text 202 is our own resource with one %s; anything else is shown as is.
-    const char *format = LoadMessageText(IDS_DELETE_MANUALLY);
-    FormatText(text + used, sizeof text - used, format, path);
-
-    MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONINFORMATION | MESSAGE_FLAGS);
-}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
@@ -48,6 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         RunRegistration(commandLine);
         break;
     case MODE_WARNING:
+        // The batch file could not delete this program's file.
         ShowFinalMessage();
         break;
     case MODE_WAIT:

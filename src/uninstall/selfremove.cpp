@@ -25,73 +25,81 @@ static int ConvertToOem(const char *path, char *out, DWORD size)
     return strcmp(back, path) == 0;
 }
 
-// Writes the whole text; 0 when any of it is lost, and the file is then gone.
-static int WriteBatchFile(const char *batchPath, const char *text)
+static SelfRemovalFailure Failed(SelfRemovalStep step, DWORD error)
 {
-    int written = WriteWholeFile(batchPath, text, (DWORD)strlen(text));
-    // A batch file cut short could run half a command line.
-    if (!written)
-        DeleteFileA(batchPath);
-    return written;
+    SelfRemovalFailure failure = {step, error};
+    return failure;
 }
 
-void StartSelfRemoval(const char *modulePath, const char *directory)
+SelfRemovalFailure StartSelfRemoval(const char *modulePath, const char *directory)
 {
     // Every text is composed before the file is created; one that does not
     // fit would name another file, so it counts as a batch file that cannot be created.
     char batchPath[PATH_SIZE];
     DWORD len = GetTempPathA(sizeof batchPath, batchPath);
-    if (len == 0 || len >= sizeof batchPath || !AppendText(batchPath, sizeof batchPath, BATCH_FILE_NAME))
-        return;
+    if (len == 0)
+        return Failed(SELF_REMOVAL_BATCH_PATH, GetLastError());
+    if (len >= sizeof batchPath || !AppendText(batchPath, sizeof batchPath, BATCH_FILE_NAME))
+        return Failed(SELF_REMOVAL_BATCH_PATH, ERROR_FILENAME_EXCED_RANGE);
 
     // How the interpreter is started follows the platform; what the batch
     // file says follows the interpreter that will read it.
     int windows9x = g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 
+    // Without COMSPEC nothing would run the batch file: it is not written.
+    // An empty value reads as none and sets no error of its own.
     char interpreter[PATH_SIZE];
-    interpreter[0] = 0;   // no COMSPEC: GetEnvironmentVariableA gives 0 and may write nothing
     len = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof interpreter);
-    if (len >= sizeof interpreter)
-        return;
+    if (len == 0)
+        return Failed(SELF_REMOVAL_INTERPRETER, ERROR_ENVVAR_NOT_FOUND);
     char commandLine[COMMAND_LINE_SIZE];
-    if (!ComposeText(commandLine, sizeof commandLine, "%s /c \"%s\"", interpreter, batchPath))
-        return;
+    if (len >= sizeof interpreter
+        || !ComposeText(commandLine, sizeof commandLine, "%s /c \"%s\"", interpreter, batchPath))
+        return Failed(SELF_REMOVAL_INTERPRETER, ERROR_FILENAME_EXCED_RANGE);
 
     char moduleOem[PATH_SIZE], directoryOem[PATH_SIZE], batchOem[PATH_SIZE];
     char text[BATCH_TEXT_SIZE];
     if (!ConvertToOem(modulePath, moduleOem, sizeof moduleOem)
         || !ConvertToOem(directory, directoryOem, sizeof directoryOem)
-        || !ConvertToOem(batchPath, batchOem, sizeof batchOem)
-        || !ComposeBatchText(text, sizeof text, BatchFormForInterpreter(interpreter), moduleOem, directoryOem,
-                             batchOem))
-        return;
-    if (!WriteBatchFile(batchPath, text))
-        return;
+        || !ConvertToOem(batchPath, batchOem, sizeof batchOem))
+        return Failed(SELF_REMOVAL_BATCH_TEXT, ERROR_NO_UNICODE_TRANSLATION);
+    if (!ComposeBatchText(text, sizeof text, BatchFormForInterpreter(interpreter), moduleOem, directoryOem,
+                          batchOem))
+        return Failed(SELF_REMOVAL_BATCH_TEXT, ERROR_INVALID_NAME);
+    SelfRemovalFailure failure = {SELF_REMOVAL_WRITE, 0};
+    if (WriteWholeFile(batchPath, text, (DWORD)strlen(text))) {
+        STARTUPINFOA startup;
+        PROCESS_INFORMATION process;
+        memset(&startup, 0, sizeof startup);
+        startup.cb = sizeof startup;   // 68
+        HANDLE nul = INVALID_HANDLE_VALUE;
+        if (windows9x) {
+            // A detached interpreter has no console: its output goes nowhere.
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
+            startup.hStdInput = nul;
+            startup.hStdOutput = nul;
+            startup.hStdError = nul;
+        } else {
+            startup.dwFlags = STARTF_USESHOWWINDOW;
+            startup.wShowWindow = SW_HIDE;
+        }
 
-    STARTUPINFOA startup;
-    PROCESS_INFORMATION process;
-    memset(&startup, 0, sizeof startup);
-    memset(&process, 0, sizeof process);
-    startup.cb = sizeof startup;   // 68
-    HANDLE nul = INVALID_HANDLE_VALUE;
-    if (windows9x) {
-        // A detached interpreter has no console: its output goes nowhere.
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
-        startup.hStdInput = nul;
-        startup.hStdOutput = nul;
-        startup.hStdError = nul;
-    } else {
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
+        // The interpreter inherits the current directory; the one its batch
+        // file removes must not be it.
+        SetCurrentDirectoryA("..");
+        if (CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, windows9x ? DETACHED_PROCESS : 0, NULL, NULL,
+                           &startup, &process)) {
+            if (windows9x)
+                CloseHandle(nul);
+            ExitProcess(0);
+        }
+        // The "NUL" handle goes with the process, after the final message.
+        failure.step = SELF_REMOVAL_START;
     }
-
-    // The interpreter inherits the current directory; the one its batch file
-    // removes must not be it.
-    SetCurrentDirectoryA("..");
-    CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, windows9x ? DETACHED_PROCESS : 0, NULL, NULL,
-                   &startup, &process);
-    if (windows9x)
-        CloseHandle(nul);
-    ExitProcess(0);
+    failure.error = GetLastError();
+    // A batch file cut short could run half a command line; one that no
+    // interpreter runs would only wait in the temporary directory.
+    DeleteFileA(batchPath);
+    return failure;
 }

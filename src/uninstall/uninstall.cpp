@@ -279,5 +279,9 @@ void RunUninstall(void)
     DeleteRegistryKeyAtPath(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);   // a link goes as the link
     DeleteRegistryKeyAtPath(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);
 
+    // Back here only when the batch file could not take over: the program's
+    // file and directory stay, and the user must not be left believing
+    // everything has gone.
     StartSelfRemoval(modulePath, directory);
+    ShowFinalMessage();
 }

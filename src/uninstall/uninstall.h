@@ -7,7 +7,8 @@
 
 // Asks, then deletes what the list file names, the program group, the
 // settings trees and the system registrations, and hands over to the
-// self-removal batch file. Returns only when it stops early.
+// self-removal batch file. Returns only when it stops early, or after the
+// final message when the batch file could not take over.
 void RunUninstall(void);
 
 // Opens the list file at path (a full path) for reading through list.

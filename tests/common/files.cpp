@@ -86,9 +86,11 @@ std::string HostPathOf(const std::string &windowsPath)
 
 bool RunHostProgram(const std::string &commandLine)
 {
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    STARTUPINFOA startup;
+    // Read as ANSI, a host path's UTF-8 bytes would name another file.
+    std::vector<wchar_t> line(commandLine.size() + 1);
+    if (!MultiByteToWideChar(CP_UTF8, 0, commandLine.c_str(), -1, line.data(), (int)line.size()))
+        return false;
+    STARTUPINFOW startup;
     PROCESS_INFORMATION process;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
@@ -98,7 +100,7 @@ bool RunHostProgram(const std::string &commandLine)
     // cached root keys among them). Waiting on or closing them would break
     // those, so they are not touched; callers watch for the program's effect.
     memset(&process, 0, sizeof process);
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    if (!CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return false;
     return true;
 }

@@ -18,8 +18,9 @@ void RemoveTree(const std::string &path);
 std::string TempDir();   // GetTempPathA, with its trailing backslash
 // Host path of a path in the prefix ("" when there is none).
 std::string HostPathOf(const std::string &windowsPath);
-// Runs a program of the host ("Z:\\bin\\ln ..."). Under Wine its end cannot be
-// waited for (no handle comes back): callers watch for its effect.
+// Runs a program of the host ("Z:\\bin\\ln ..."). The command line is UTF-8,
+// as HostPathOf gives host paths. Under Wine its end cannot be waited for (no
+// handle comes back): callers watch for its effect.
 bool RunHostProgram(const std::string &commandLine);
 // Removes a tree with the host's rm, links whose target is gone included
 // (no Win32 call reaches those in a Wine prefix). False when it stays.

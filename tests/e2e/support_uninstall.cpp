@@ -55,8 +55,11 @@ HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds)
     return NULL;
 }
 
-DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory)
+DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory,
+                            std::string *finalMessage)
 {
+    if (finalMessage)
+        finalMessage->clear();
     HANDLE process = Start(commandLine, currentDirectory);
     EXPECT_NE(nullptr, process) << commandLine;
     HWND box = WaitForMessageBox();
@@ -67,7 +70,39 @@ DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const st
     EXPECT_TRUE(HasButton(box, IDYES));
     EXPECT_TRUE(HasButton(box, IDNO));
     Answer(box, answer);
-    return WaitAndClose(process, 30000);
+    // Until the program ends, a box of its own other than the question is
+    // one more message. The batch file's "Warning" run is another process.
+    DWORD id = GetProcessId(process);
+    int messages = 0;
+    for (DWORD waited = 0; waited < 30000 && WaitForSingleObject(process, 50) == WAIT_TIMEOUT; waited += 50) {
+        HWND next = FindWindowA("#32770", "Uninstall VEL");
+        DWORD owner = 0;
+        if (!next || next == box || !IsWindowVisible(next) || !GetWindowThreadProcessId(next, &owner) || owner != id)
+            continue;
+        Sleep(100);   // let the box finish laying out its controls
+        std::string text = MessageBoxText(next);
+        EXPECT_TRUE(finalMessage) << "a message after the answer: " << text;
+        EXPECT_EQ(0, messages++) << "a second message: " << text;
+        if (finalMessage && messages == 1)
+            *finalMessage = text;
+        EXPECT_TRUE(HasButton(next, IDOK)) << text;
+        Answer(next, IDOK);
+        box = next;
+    }
+    return WaitAndClose(process, 1000);
+}
+
+std::string FinalMessage(const std::string &programPath)
+{
+    return "Uninstall completed\nYou should delete " + programPath + " manually";
+}
+
+void UninstallKeepingProgram(const std::string &exe)
+{
+    ScopedVariable noInterpreter("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
+    std::string told;
+    EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES, "", &told));
+    EXPECT_EQ(FinalMessage(exe), told);
 }
 
 std::string WaitForSelfRemoval(DWORD milliseconds)

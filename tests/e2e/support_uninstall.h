@@ -30,9 +30,21 @@ HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds = 20000);
 
 // Runs a command line (the program's path alone: bare, as Add/Remove Programs
 // does) in currentDirectory ("": the test's), waits for the confirmation,
-// checks its text and buttons and gives the answer. Returns the exit code
-// (STILL_ACTIVE when the program did not end).
-DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory = "");
+// checks its text and buttons and gives the answer. A message the program
+// shows after that (the final message of a self-removal that could not
+// start) is answered with OK and its text put into *finalMessage ("" when
+// none came); none may come where finalMessage is NULL, and never two.
+// Returns the exit code (STILL_ACTIVE when the program did not end).
+DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory = "",
+                            std::string *finalMessage = nullptr);
+
+// The final message as the user reads it, naming the program's file.
+std::string FinalMessage(const std::string &programPath);
+
+// Uninstalls the program at exe, answering Yes, with no command interpreter
+// to start: the program's file and directory stay to be examined. Expects
+// exit code 0 and the final message naming exe.
+void UninstallKeepingProgram(const std::string &exe);
 
 // Waits until the self-removal batch file has run to its end (it deletes
 // itself last), answering the final message with OK if the program shows one.

@@ -10,6 +10,8 @@
 #include "base/product.h"
 #include "uninstall/listentry_text.h"
 
+#include <optional>
+
 using namespace e2e;
 
 namespace {
@@ -36,6 +38,11 @@ struct Row {
     std::vector<std::string> bait;
     Plant plant;
     bool dirGoes;                    // the batch file leaves no program directory
+    // An environment variable set (or, with no value, unset) for the run.
+    const char *variable = nullptr, *value = nullptr;
+    // The batch file cannot take over: the program's file stays, and the
+    // run ends with the final message.
+    bool told = false;
 };
 
 const char kOut[] = "C:\\VelHostileOut";
@@ -83,6 +90,10 @@ std::vector<Row> Rows()
     const std::string line = std::to_string(LIST_LINE_SIZE - 1);
     const std::string out = kOut;
     const std::vector<std::string> leaving = {"C:\\bait.txt", "C:\\bait", out + "\\bait.txt"};
+    const std::string withDocs = "Vel.exe\r\nDocs\r\nDocs\\a.txt\r\n";
+    const std::vector<std::string> docs = {"Vel.exe", "Docs\\a.txt", "Docs"};
+    // "\x80" is a letter of the ANSI code page with no form in the OEM one.
+    const std::string noOemDir = "C:\\VelHostile \x80uro";
     return {
         {"odd characters in entries", dir, group, group,
          "100%.txt\r\n%PATH%.txt\r\na^b.txt\r\nR&D.txt\r\nHi!.txt\r\n!x!.txt\r\n(x).txt\r\ncaf\xE9.txt\r\n"
@@ -134,6 +145,18 @@ std::vector<Row> Rows()
         // does the program directory.
         {"list file a link to a file outside", dir, group, group, "Vel.exe\r\n", {"Vel.exe"}, {},
          {out + "\\list-bait.txt"}, kListLink, false},
+        // The batch file cannot be written, or nothing can run it: none may
+        // be left behind, nor be written anywhere else.
+        {"temporary directory missing", dir, group, group, withDocs, docs, {}, {out + "\\bait.txt"}, kNothingElse,
+         false, "TMP", "C:\\VelHostileOut\\NoTemp", true},
+        {"temporary directory a file", dir, group, group, withDocs, docs, {}, {out + "\\TempFile"}, kNothingElse,
+         false, "TMP", "C:\\VelHostileOut\\TempFile", true},
+        {"COMSPEC unset", dir, group, group, withDocs, docs, {}, leaving, kNothingElse, false, "COMSPEC", nullptr,
+         true},
+        {"COMSPEC names a missing file", dir, group, group, withDocs, docs, {}, leaving, kNothingElse, false,
+         "COMSPEC", "C:\\VelHostileOut\\cmd.exe", true},
+        {"program directory outside the OEM code page", noOemDir, group, group, withDocs, docs, {}, leaving,
+         kNothingElse, false, nullptr, nullptr, true},
     };
 }
 
@@ -263,10 +286,22 @@ TEST_F(Hostile, UninstallChangesNothingOutsideWhatTheProductOwns)
         const snapshot::Snapshot before = snapshot::Take();
         std::string exe = row.dir + "\\VelUninstall.exe";
 
+        std::optional<ScopedVariable> variable;
+        if (row.variable)
+            variable.emplace(row.variable, row.value);
         // Quoted, as the registration writes UninstallString for a path with a blank.
-        EXPECT_EQ(0u, RunUninstallAnswering("\"" + exe + "\"", IDYES, row.plant == kStartedElsewhere ? kElsewhere : ""));
-        EXPECT_EQ("", WaitForSelfRemoval()) << "a final message: the program's file stayed";
-        EXPECT_FALSE(Exists(exe));
+        std::string told;
+        EXPECT_EQ(0u, RunUninstallAnswering("\"" + exe + "\"", IDYES, row.plant == kStartedElsewhere ? kElsewhere : "",
+                                            row.told ? &told : nullptr));
+        variable.reset();
+        if (row.told) {
+            EXPECT_EQ(FinalMessage(exe), told);
+            EXPECT_TRUE(Exists(exe));
+            EXPECT_FALSE(Exists(BatchPath())) << "a batch file that nothing runs";
+        } else {
+            EXPECT_EQ("", WaitForSelfRemoval()) << "a final message: the program's file stayed";
+            EXPECT_FALSE(Exists(exe));
+        }
 
         const std::vector<snapshot::Change> changes = snapshot::Compare(before, snapshot::Take());
         const std::vector<snapshot::Change> unexpected = snapshot::Unexpected(changes, Owned(row));

@@ -3,6 +3,8 @@
 // removes the program's file and directory after the program has ended.
 #include "e2e/support_uninstall.h"
 
+#include <optional>
+
 using namespace e2e;
 
 namespace {
@@ -251,7 +253,7 @@ TEST_F(Uninstall, UndeletableProgramFileEndsWithFinalMessage)
     EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
     HWND box = WaitForMessageBox(30000);
     ASSERT_NE(nullptr, box) << "the batch file did not start the program with Warning";
-    EXPECT_EQ("Uninstall completed\nYou should delete " + exe + " manually", MessageBoxText(box));
+    EXPECT_EQ(FinalMessage(exe), MessageBoxText(box));
     Answer(box, IDOK);
     EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000)) << "the batch file deletes itself all the same";
     CloseHandle(hold);
@@ -268,17 +270,25 @@ TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
     // "\xE9" (ANSI) is written as "\x82" (OEM) and every '%' doubled. The
     // first line's form follows the interpreter COMSPEC names, not the
     // platform: a Windows 95 compatibility mode reports platform 1 with cmd.exe.
-    // A missing interpreter leaves the batch file in place to be read.
+    // The interpreter is a stand-in that records its command line and runs
+    // nothing, so the batch file stays to be read.
+    const std::string interpreters = "C:\\VelInterpreter";
+    Keep(interpreters);
+    MakeDirs(interpreters);
     struct Row { const char *version, *interpreter; bool startWait; std::string dir, written; } rows[] = {
-        {"", "C:\\VelNoSuchDir\\cmd.exe", false, "C:\\VelBatch", "C:\\VelBatch"},
-        {"win98", "C:\\VelNoSuchDir\\COMMAND.COM", true, "C:\\VelBatch", "C:\\VelBatch"},
-        {"win98", "C:\\VelNoSuchDir\\cmd.exe", false, "C:\\VelBatch", "C:\\VelBatch"},
-        {"", "C:\\VelNoSuchDir\\cmd.exe", false, "C:\\V\xE9l 100%", "C:\\V\x82l 100%%"},
+        {"", "cmd.exe", false, "C:\\VelBatch", "C:\\VelBatch"},
+        {"win98", "COMMAND.COM", true, "C:\\VelBatch", "C:\\VelBatch"},
+        {"win98", "cmd.exe", false, "C:\\VelBatch", "C:\\VelBatch"},
+        {"", "cmd.exe", false, "C:\\V\xE9l 100%", "C:\\V\x82l 100%%"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(std::string(row.version) + " " + row.interpreter + " " + row.dir);
         SetWindowsVersion(row.version);
-        ScopedVariable noInterpreter("COMSPEC", row.interpreter);
+        std::string interpreter = interpreters + "\\" + row.interpreter;
+        ASSERT_TRUE(CopyFileA(StandIn("args").c_str(), interpreter.c_str(), FALSE));
+        std::string record = interpreter + ".args";
+        DeleteFileA(record.c_str());
+        ScopedVariable comspec("COMSPEC", interpreter.c_str());
         std::string exe = InstallSample(row.dir);
         std::string written = row.written + "\\VelUninstall.exe";
         // An older, longer batch file is overwritten, not written over in part.
@@ -286,6 +296,9 @@ TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
 
         EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
 
+        for (int i = 0; i < 600 && ReadBytes(record).substr(0, 1) != "C"; i++)
+            Sleep(50);
+        EXPECT_EQ(interpreter + " /c \"" + batch + "\"", ReadBytes(record));
         std::string expected = row.startWait ? "start /wait \"" + written + " wait\"\r\n"
                                              : "\"" + written + "\" wait\r\n";
         for (int i = 0; i < 5; i++)
@@ -299,23 +312,62 @@ TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
     }
 }
 
-TEST_F(Uninstall, TemporaryPathTooLongCreatesNoBatchFile)
+TEST_F(Uninstall, SelfRemovalThatCannotStartTellsTheUser)
 {
-    // With the file name added the batch path exceeds 259 characters; a cut
-    // one would name another file.
-    std::string temp = "C:\\VelLongTemp\\" + std::string(230, 't');
+    // The batch file cannot be written (a temporary directory that is not
+    // one, a path whose batch file name would be cut, a program path with no
+    // form in the OEM code page the interpreter reads), or nothing can run
+    // it: the program's file and directory stay, and the user is told so,
+    // once, as when the file resists deletion. No batch file is left behind.
+    const std::string longTemp = "C:\\VelLongTemp\\" + std::string(230, 't');
+    const std::string tempFile = "C:\\VelTempFile";
     Keep("C:\\VelLongTemp");
-    MakeDirs(temp);
-    ASSERT_TRUE(Exists(temp));
-    std::string dir = "C:\\VelLongTempRun";
-    std::string exe = InstallSample(dir);
-    {
-        ScopedVariable tmp("TMP", temp.c_str());
-        ScopedVariable temp2("TEMP", temp.c_str());
-        EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
+    MakeDirs(longTemp);
+    ASSERT_TRUE(Exists(longTemp));
+    Keep(tempFile);
+    WriteBytes(tempFile, "not a directory");
+    // A letter the ANSI code page holds and the OEM one does not.
+    const std::string noOem = "\x80";
+    wchar_t wide[2] = {};
+    char oem[4] = {};
+    BOOL lost = FALSE;
+    ASSERT_EQ(2, MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, noOem.c_str(), -1, wide, 2));
+    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, -1, oem, sizeof oem, NULL, &lost);
+    ASSERT_TRUE(lost) << "the OEM code page holds U+" << std::hex << (int)wide[0];
+    Keep("C:\\Vel " + noOem + "uro");
+
+    struct Row { const char *name; std::string dir; const char *variable, *value; } rows[] = {
+        {"temporary path too long for the file name", "C:\\VelNoStart", "TMP", longTemp.c_str()},
+        {"temporary directory missing", "C:\\VelNoStart", "TMP", "C:\\VelNoSuchTemp"},
+        {"temporary directory a file", "C:\\VelNoStart", "TMP", tempFile.c_str()},
+        {"COMSPEC unset", "C:\\VelNoStart", "COMSPEC", nullptr},
+        {"COMSPEC names a missing file", "C:\\VelNoStart", "COMSPEC", "C:\\VelNoSuchDir\\cmd.exe"},
+        {"program path outside the OEM code page", "C:\\Vel " + noOem + "uro\\Vel", nullptr, nullptr},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        DeleteFileA(BatchPath().c_str());
+        std::string exe = InstallSample(row.dir);
+        std::string told;
+        {
+            std::optional<ScopedVariable> variable;
+            if (row.variable)
+                variable.emplace(row.variable, row.value);
+            EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES, "", &told));
+        }
+        EXPECT_EQ(FinalMessage(exe), told);
+        EXPECT_TRUE(Exists(exe)) << "without a batch file the program's file stays";
+        EXPECT_FALSE(Exists(row.dir + "\\Docs")) << "what came before stays removed";
+        ExpectRegistrationGone();
+        EXPECT_FALSE(Exists(BatchPath())) << "a batch file that nothing runs";
+        EXPECT_FALSE(Exists("C:\\VelNoSuchTemp"));
+        EXPECT_EQ("not a directory", ReadBytes(tempFile));
+        RemoveTree(row.dir);
     }
+    // The batch file's name added, the long temporary path exceeds 259
+    // characters: a cut name would be another file.
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((temp + "\\*.*").c_str(), &found);
+    HANDLE search = FindFirstFileA((longTemp + "\\*").c_str(), &found);
     int entries = 0;
     if (search != INVALID_HANDLE_VALUE) {
         do
@@ -324,7 +376,4 @@ TEST_F(Uninstall, TemporaryPathTooLongCreatesNoBatchFile)
         FindClose(search);
     }
     EXPECT_EQ(0, entries) << "a batch file under a cut name";
-    EXPECT_TRUE(Exists(exe)) << "without a batch file the program's file stays";
-    EXPECT_FALSE(Exists(dir + "\\Docs")) << "what came before stays removed";
-    ExpectRegistrationGone();
 }

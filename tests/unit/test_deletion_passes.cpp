@@ -1,5 +1,7 @@
-// The deletion passes over a list file, against the real file system.
+// The deletion passes over a list file, and the self-removal that follows
+// them where it cannot start, against the real file system.
 #include "uninstall/uninstall.h"
+#include "uninstall/selfremove.h"
 #include "common/files.h"
 
 #include <gtest/gtest.h>
@@ -251,5 +253,51 @@ TEST_F(DeletionPasses, LinksLeaveTheirTargets)
                     << "the target's attributes are not the link's to clear";
             }
         }
+    }
+}
+
+// Where the batch file cannot take over, the caller learns which step failed
+// and the system's error number. COMSPEC names nothing in every row: an
+// interpreter started would end this process.
+TEST(SelfRemoval, FailureNamesTheStepAndTheError)
+{
+    char current[MAX_PATH], tmp[MAX_PATH], comspec[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    ASSERT_TRUE(GetEnvironmentVariableA("TMP", tmp, sizeof tmp));
+    ASSERT_TRUE(GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec));
+    const std::string batch = TempDir() + "Uninstall.Vel.Bat";
+    const std::string tooLong = "C:\\" + std::string(250, 'l'), longer = "C:\\" + std::string(300, 'c');
+    const char kModule[] = "C:\\Vel\\VelUninstall.exe", kMissing[] = "C:\\VelNoSuchDir\\cmd.exe";
+    struct Row {
+        const char *name, *module, *tmp, *comspec;   // tmp NULL: as it is; comspec NULL: unset
+        SelfRemovalStep step;
+        DWORD error;
+    } rows[] = {
+        {"temporary path too long", kModule, tooLong.c_str(), kMissing, SELF_REMOVAL_BATCH_PATH,
+         ERROR_FILENAME_EXCED_RANGE},
+        {"COMSPEC unset", kModule, NULL, NULL, SELF_REMOVAL_INTERPRETER, ERROR_ENVVAR_NOT_FOUND},
+        {"COMSPEC empty", kModule, NULL, "", SELF_REMOVAL_INTERPRETER, ERROR_ENVVAR_NOT_FOUND},
+        {"COMSPEC too long", kModule, NULL, longer.c_str(), SELF_REMOVAL_INTERPRETER, ERROR_FILENAME_EXCED_RANGE},
+        {"program path outside the OEM code page", "C:\\Vel \x80uro\\VelUninstall.exe", NULL, kMissing,
+         SELF_REMOVAL_BATCH_TEXT, ERROR_NO_UNICODE_TRANSLATION},
+        {"a name del reads as a pattern", "C:\\Vel?\\VelUninstall.exe", NULL, kMissing, SELF_REMOVAL_BATCH_TEXT,
+         ERROR_INVALID_NAME},
+        {"temporary directory missing", kModule, "C:\\VelNoSuchTemp", kMissing, SELF_REMOVAL_WRITE,
+         ERROR_PATH_NOT_FOUND},
+        {"COMSPEC names a missing file", kModule, NULL, kMissing, SELF_REMOVAL_START, ERROR_FILE_NOT_FOUND},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        DeleteFileA(batch.c_str());
+        if (row.tmp)
+            SetEnvironmentVariableA("TMP", row.tmp);
+        SetEnvironmentVariableA("COMSPEC", row.comspec);
+        SelfRemovalFailure failure = StartSelfRemoval(row.module, "C:\\Vel");
+        SetEnvironmentVariableA("TMP", tmp);
+        SetEnvironmentVariableA("COMSPEC", comspec);
+        SetCurrentDirectoryA(current);
+        EXPECT_EQ(row.step, failure.step);
+        EXPECT_EQ(row.error, failure.error);
+        EXPECT_FALSE(::Exists(batch)) << "a batch file that nothing runs";
     }
 }
