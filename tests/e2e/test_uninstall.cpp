@@ -14,17 +14,6 @@ std::string Parent(const std::string &path)
     return path.substr(0, path.rfind('\\'));
 }
 
-// The 8.3 name of an existing path, which the ANSI code page can hold ("" when none).
-std::string ShortPathOf(const std::wstring &path)
-{
-    wchar_t shortPath[MAX_PATH];
-    char ansi[MAX_PATH];
-    DWORD len = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH || !WideCharToMultiByte(CP_ACP, 0, shortPath, -1, ansi, MAX_PATH, NULL, NULL))
-        return "";
-    return ansi;
-}
-
 class Uninstall : public CleanupTest {
 protected:
     void SetUp() override
