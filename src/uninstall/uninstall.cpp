@@ -73,32 +73,44 @@ static int PassesThroughLink(DeletionRun *run, char *path)
     return link;
 }
 
-// Full path of one list entry into out (PATH_SIZE). 0 when the entry must not
-// be touched: it leaves the program directory once made canonical, passes
-// through a link, or its full path would not fit (a cut path names another file).
-static int ResolveListEntry(DeletionRun *run, const char *entry, char *out)
+// Judges one list entry by where the system would take it: its full path,
+// without a trailing separator, into path (PATH_SIZE), and the final path
+// that must be found there into expected (ENTRY_FINAL_SIZE; "" when it cannot
+// be known, and then the entry is refused when opened). 0 when the entry must
+// not be touched: it is not plain, leaves the program directory once made
+// canonical, passes through a link, names a file with a trailing separator,
+// or its full path would not fit (a cut path names another file). Every
+// refusal of an entry is made here, but the one only the open can make: the
+// final path is not expected.
+static int JudgeListEntry(DeletionRun *run, const char *entry, char *path, char *expected)
 {
     char composed[PATH_SIZE];
     if (!ListEntryIsPlain(entry) || !ComposeText(composed, sizeof composed, "%s%s", run->directoryPrefix, entry))
         return 0;
     char *namePart;
-    DWORD len = GetFullPathNameA(composed, PATH_SIZE, out, &namePart);
-    if (len == 0 || len >= PATH_SIZE || !PathIsStrictlyInside(out, run->canonicalPrefix))
+    DWORD len = GetFullPathNameA(composed, PATH_SIZE, path, &namePart);
+    if (len == 0 || len >= PATH_SIZE)
         return 0;
-    return !PassesThroughLink(run, out);
-}
-
-// Deletes one entry whose path has been judged ours, only as itself: its
-// final path must be the program directory's and the entry's path below it.
-// Its attributes are not read unless a delete needs them.
-static int DeleteListedEntry(DeletionRun *run, const char *path)
-{
-    // "" when the program directory's final path is unknown or this one does
-    // not fit: the entry is refused.
-    char expected[ENTRY_FINAL_SIZE];
+    // GetFullPathNameA leaves one separator of a run at the end: it names the
+    // directory the path without it names, and nothing when that is a file.
+    int directoryOnly = path[len - 1] == '\\';
+    path[len - directoryOnly] = 0;
+    if (!PathIsStrictlyInside(path, run->canonicalPrefix) || PassesThroughLink(run, path)
+        || (directoryOnly && !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY)))
+        return 0;   // an entry that is not there has every attribute: it is found gone when opened
     expected[0] = 0;
     if (run->finalPrefix[0])
-        ComposeText(expected, sizeof expected, "%s%s", run->finalPrefix, path + strlen(run->canonicalPrefix));
+        ComposeText(expected, ENTRY_FINAL_SIZE, "%s%s", run->finalPrefix, path + strlen(run->canonicalPrefix));
+    return 1;
+}
+
+// Deletes one list entry, judged first, only as itself; its full path is left
+// in path (PATH_SIZE). Its attributes are not read unless a delete needs them.
+static int DeleteListEntry(DeletionRun *run, const char *entry, char *path)
+{
+    char expected[ENTRY_FINAL_SIZE];
+    if (!JudgeListEntry(run, entry, path, expected))
+        return ENTRY_SETTLED;
     return DeleteEntryItself(path, ENTRY_ATTRIBUTES_UNKNOWN, expected, run->options);
 }
 
@@ -149,8 +161,7 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
                 if (line[0]) {
                     entries += passes == 1;
                     tried++;
-                    if (ResolveListEntry(&s_run, line, path))
-                        outcome = DeleteListedEntry(&s_run, path);
+                    outcome = DeleteListEntry(&s_run, line, path);
                 }
             }
             // A delete counts only when the entry is gone afterwards, whatever
@@ -189,8 +200,7 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
 static void DeleteListFile(void)
 {
     char path[PATH_SIZE];
-    if (ResolveListEntry(&s_run, LIST_FILE_NAME, path))
-        DeleteListedEntry(&s_run, path);
+    DeleteListEntry(&s_run, LIST_FILE_NAME, path);
 }
 
 static int ReadListFile(void *file, char *buffer, size_t size)

@@ -32,8 +32,9 @@ protected:
 
     // A sample installation in dir: directories listed before their contents,
     // CRLF and LF lines, trailing blanks and tabs, blank lines, a read-only and
-    // a hidden file, no line end after the last line; a group folder of
-    // shortcuts; settings and registrations in both hives.
+    // a hidden file, no line end after the last line, a directory named with
+    // a trailing separator before its parent; a group folder of shortcuts;
+    // settings and registrations in both hives.
     std::string InstallSample(const std::string &dir)
     {
         RemoveTree(dir);
@@ -45,14 +46,16 @@ protected:
         std::string exe = InstallProductAt(dir);
         MakeDirs(dir + "\\Docs");
         MakeDirs(dir + "\\Plugins\\FTP");
+        MakeDirs(dir + "\\Forms\\Sub");
         for (const char *file : {"Vel.exe", "Docs\\readme.txt", "Docs\\ReadOnly.txt", "Docs\\Hidden.txt",
-                                 "Plugins\\FTP\\ftp.dll"})
+                                 "Plugins\\FTP\\ftp.dll", "Forms\\Sub\\form.txt"})
             WriteBytes(dir + "\\" + file, file);
         SetFileAttributesA((dir + "\\Docs\\ReadOnly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
         SetFileAttributesA((dir + "\\Docs\\Hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
         WriteBytes(dir + "\\UnInstall.lst",
                    "Docs\r\nPlugins\nPlugins\\FTP \t\r\nDocs\\readme.txt\r\nDocs\\ReadOnly.txt\t\n"
-                   "Docs\\Hidden.txt  \r\n\r\n   \nPlugins\\FTP\\ftp.dll\nVel.exe");
+                   "Docs\\Hidden.txt  \r\n\r\n   \nPlugins\\FTP\\ftp.dll\nForms\\Sub\\form.txt\r\n"
+                   "Forms\\Sub\\\r\nForms\r\nVel.exe");
 
         std::string group = ProgramsFolder() + "\\" + kGroup;
         Keep(group);

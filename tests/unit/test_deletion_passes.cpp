@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -126,15 +127,35 @@ TEST_F(DeletionPasses, DirectoryBeforeItsTwoFilesTakesThreePasses)
 
 TEST_F(DeletionPasses, EntriesDeletableInOrderTakeTwoPasses)
 {
+    // Every form the system reads as the same place is that entry: a trailing
+    // separator names the directory, and so does a slash. Directories made
+    // are marked by a trailing backslash.
+    struct Row {
+        const char *name;
+        std::vector<std::string> made, entries;
+    } rows[] = {
+        {"long names", {"Docs\\", "Docs\\a.txt", "b.txt"}, {"Docs\\a.txt", "Docs", "b.txt"}},
+        {"trailing separators", {"Forms\\", "Forms\\Sub\\", "Forms\\Sub\\f.txt", "Docs\\"},
+         {"Forms\\Sub\\f.txt", "Forms\\Sub\\", "Forms", "Docs/"}},
+    };
     for (const DeleteMode &mode : kModes) {
         SCOPED_TRACE(mode.name);
-        CreateDirectoryA(In("Docs").c_str(), NULL);
-        Write("Docs\\a.txt", "a");
-        Write("b.txt", "b");
-        EXPECT_EQ(2, Passes("Docs\\a.txt\nDocs\nb.txt", mode.options));
-        EXPECT_EQ(3, tried_) << "the list is read once";
-        EXPECT_FALSE(Exists("Docs"));
-        EXPECT_FALSE(Exists("b.txt"));
+        for (const Row &row : rows) {
+            SCOPED_TRACE(row.name);
+            for (const std::string &name : row.made) {
+                if (name.back() == '\\')
+                    CreateDirectoryA(In(name).c_str(), NULL);
+                else
+                    Write(name, name);
+            }
+            std::string list;
+            for (const std::string &entry : row.entries)
+                list += entry + "\r\n";
+            EXPECT_EQ(2, Passes(list, mode.options));
+            EXPECT_EQ((long)row.entries.size(), tried_) << "the list is read once";
+            for (const std::string &name : row.made)
+                EXPECT_FALSE(Exists(name)) << name;
+        }
     }
 }
 
@@ -145,13 +166,15 @@ TEST_F(DeletionPasses, NothingDeletableTakesOnePass)
         {"empty list", ""},
         {"blank lines only", "\r\n \t\r\n\n"},
         {"entries outside", "..\\VelPasses\\a.txt\n..\\x"},
+        {"a file named as a directory", "a.txt\\\r\na.txt/\r\n"},
     };
     Write("a.txt", "a");
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(1, Passes(row.list));
     }
-    EXPECT_TRUE(Exists("a.txt")) << "..\\VelPasses\\a.txt climbs out, whatever it lands on";
+    EXPECT_TRUE(Exists("a.txt")) << "..\\VelPasses\\a.txt climbs out, whatever it lands on; "
+                                 << "a.txt\\ names no file, as the system reads it";
 }
 
 TEST_F(DeletionPasses, ReadOnlyFileAndTrailingBlanksAreDeleted)
