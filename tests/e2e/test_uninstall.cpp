@@ -33,7 +33,8 @@ protected:
     // A sample installation in dir: directories listed before their contents,
     // CRLF and LF lines, trailing blanks and tabs, blank lines, a read-only and
     // a hidden file, no line end after the last line, a directory named with
-    // a trailing separator before its parent; a group folder of shortcuts;
+    // a trailing separator before its parent, a file and its folder named by
+    // the aliases the file system gives them; a group folder of shortcuts;
     // settings and registrations in both hives.
     std::string InstallSample(const std::string &dir)
     {
@@ -47,15 +48,21 @@ protected:
         MakeDirs(dir + "\\Docs");
         MakeDirs(dir + "\\Plugins\\FTP");
         MakeDirs(dir + "\\Forms\\Sub");
+        MakeDirs(dir + "\\Long Folder Name");
         for (const char *file : {"Vel.exe", "Docs\\readme.txt", "Docs\\ReadOnly.txt", "Docs\\Hidden.txt",
-                                 "Plugins\\FTP\\ftp.dll", "Forms\\Sub\\form.txt"})
+                                 "Plugins\\FTP\\ftp.dll", "Forms\\Sub\\form.txt",
+                                 "Long Folder Name\\Another File.txt"})
             WriteBytes(dir + "\\" + file, file);
         SetFileAttributesA((dir + "\\Docs\\ReadOnly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
         SetFileAttributesA((dir + "\\Docs\\Hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        std::string aliasedFile = ShortNameBelow(dir, "Long Folder Name\\Another File.txt");
+        std::string aliasedFolder = ShortNameBelow(dir, "Long Folder Name");
+        EXPECT_NE("", aliasedFile);
+        EXPECT_NE("", aliasedFolder);
         WriteBytes(dir + "\\UnInstall.lst",
                    "Docs\r\nPlugins\nPlugins\\FTP \t\r\nDocs\\readme.txt\r\nDocs\\ReadOnly.txt\t\n"
                    "Docs\\Hidden.txt  \r\n\r\n   \nPlugins\\FTP\\ftp.dll\nForms\\Sub\\form.txt\r\n"
-                   "Forms\\Sub\\\r\nForms\r\nVel.exe");
+                   "Forms\\Sub\\\r\nForms\r\n" + aliasedFile + "\r\n" + aliasedFolder + "\r\nVel.exe");
 
         std::string group = ProgramsFolder() + "\\" + kGroup;
         Keep(group);
