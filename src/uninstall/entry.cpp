@@ -13,15 +13,20 @@
 typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPWSTR, DWORD, DWORD);
 typedef BOOL(WINAPI *SetInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 typedef int(WINAPI *CompareOrdinalFunction)(LPCWSTR, int, LPCWSTR, int, BOOL);
+typedef DWORD(WINAPI *LongPathFunction)(LPCWSTR, LPWSTR, DWORD);
 
 // Functions of Windows Vista and later, looked up once a process so that the
 // program still starts on the systems before it. All are NULL there, and the
 // first is NULL when any is missing: then everything goes by name.
-enum { FINAL_PATH, SET_INFORMATION, COMPARE_ORDINAL, VISTA_FUNCTIONS };
+enum { FINAL_PATH, SET_INFORMATION, COMPARE_ORDINAL, LONG_PATH, VISTA_FUNCTIONS };
 static const char *const kVistaFunctionNames[VISTA_FUNCTIONS] = {
     "GetFinalPathNameByHandleW",   // the wide form: the ANSI one asks the system twice for every path
     "SetFileInformationByHandle",
     "CompareStringOrdinal",
+    // Older than Vista, but needed only where final paths are compared. The
+    // ANSI form gives a long name outside the code page its best fit: the
+    // name of another file, which may exist.
+    "GetLongPathNameW",
 };
 static int s_lookedUp;
 static FARPROC s_vista[VISTA_FUNCTIONS];
@@ -44,6 +49,18 @@ static DWORD GetFinalPath(HANDLE handle, WCHAR *final)
 static BOOL SetInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void *information, DWORD size)
 {
     return ((SetInformationFunction)(void *)s_vista[SET_INFORMATION])(handle, type, information, size);
+}
+
+// wide into out (size bytes) in the ANSI code page. 0 (out "") when a letter
+// has no place there: it would come back as another letter or '?', a path to
+// another place or to none.
+static int CopyWideExactly(const WCHAR *wide, char *out, int size)
+{
+    BOOL lossy = FALSE;
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out, size, NULL, &lossy) && !lossy)
+        return 1;
+    out[0] = 0;
+    return 0;
 }
 
 int FoundGone(void)
@@ -83,16 +100,21 @@ int GetEntryFinalPath(const char *path, char *out)
     WCHAR final[ENTRY_FINAL_SIZE];
     DWORD len = GetFinalPath(handle, final);
     CloseHandle(handle);
-    // A letter outside the code page would come back as another letter or
-    // '?': a path to another place, or to none.
-    BOOL lossy = FALSE;
-    if (len == 0 || len >= ENTRY_FINAL_SIZE
-        || !WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, final, -1, out, ENTRY_FINAL_SIZE, NULL, &lossy)
-        || lossy) {
-        out[0] = 0;
-        return 0;
-    }
-    return 1;
+    return len > 0 && len < ENTRY_FINAL_SIZE && CopyWideExactly(final, out, ENTRY_FINAL_SIZE);
+}
+
+int ExpandShortNames(char *path)
+{
+    LookUpVistaFunctions();
+    if (!s_vista[FINAL_PATH])
+        return 1;
+    WCHAR wide[PATH_SIZE], expanded[PATH_SIZE];
+    char exact[PATH_SIZE];
+    DWORD len = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, PATH_SIZE)
+        ? ((LongPathFunction)(void *)s_vista[LONG_PATH])(wide, expanded, PATH_SIZE)
+        : 0;
+    return len > 0 && len < PATH_SIZE && CopyWideExactly(expanded, exact, PATH_SIZE)
+        && CopyText(path, PATH_SIZE, exact);
 }
 
 void ComposeExpectedFinalPath(char *out, const char *folderFinal, const char *name)

@@ -24,6 +24,14 @@ int FoundGone(void);
 // opened, or the final path has a letter outside the ANSI code page.
 int GetEntryFinalPath(const char *path, char *out);
 
+// path (PATH_SIZE, a full path) with the short 8.3 aliases of its components
+// replaced by their long names, as the system reads them, in place; where
+// final paths are not compared it stays as it is. 1 when done; 0, path
+// unchanged, when the system cannot (a component is not there, among
+// others), the long path does not fit, or a long name has a letter outside
+// the ANSI code page.
+int ExpandShortNames(char *path);
+
 // The final path an entry called name should have in a folder whose final
 // path is folderFinal: folderFinal, a backslash and name, with '/' read as
 // the separator it is. out is "" when folderFinal is "" or it does not fit.

@@ -19,9 +19,8 @@ static unsigned char s_settled[SETTLED_LINES / 8];
 
 // One run of the deletion passes: what every entry is judged against.
 struct DeletionRun {
-    const char *directoryPrefix;
-    // The program directory made canonical, with its backslash: the
-    // containment test compares canonical paths.
+    // The program directory made canonical, with its backslash: full and in
+    // long names, as the entries are. Entries are composed on it.
     char canonicalPrefix[PATH_SIZE];
     // The same as the system resolves it, with a backslash; "" when it
     // cannot, and then no entry is shown to be itself.
@@ -73,39 +72,70 @@ static int PassesThroughLink(DeletionRun *run, char *path)
     return link;
 }
 
-// Full path of one list entry into out (PATH_SIZE). 0 when the entry must not
-// be touched: it leaves the program directory once made canonical, passes
-// through a link, or its full path would not fit (a cut path names another file).
-static int ResolveListEntry(DeletionRun *run, const char *entry, char *out)
+// Judges one list entry by where the system would take it: its full path,
+// without a trailing separator and with short aliases expanded, into path
+// (PATH_SIZE), and the final path that must be found there into expected
+// (ENTRY_FINAL_SIZE; "" when it cannot be known, and then the entry is
+// refused when opened). 0 when the entry must not be touched: it is not
+// plain, leaves the program directory once made canonical, passes through a
+// link, names a file with a trailing separator, is not there to be expanded,
+// or its full path would not fit (a cut path names another file). Every
+// refusal of an entry is made here, but the one only the open can make: the
+// final path is not expected.
+static int JudgeListEntry(DeletionRun *run, const char *entry, char *path, char *expected)
 {
     char composed[PATH_SIZE];
-    if (!ListEntryIsPlain(entry) || !ComposeText(composed, sizeof composed, "%s%s", run->directoryPrefix, entry))
+    if (!ListEntryIsPlain(entry) || !ComposeText(composed, sizeof composed, "%s%s", run->canonicalPrefix, entry))
         return 0;
     char *namePart;
-    DWORD len = GetFullPathNameA(composed, PATH_SIZE, out, &namePart);
-    if (len == 0 || len >= PATH_SIZE || !PathIsStrictlyInside(out, run->canonicalPrefix))
+    DWORD len = GetFullPathNameA(composed, PATH_SIZE, path, &namePart);
+    if (len == 0 || len >= PATH_SIZE)
         return 0;
-    return !PassesThroughLink(run, out);
-}
-
-// Deletes one entry whose path has been judged ours, only as itself: its
-// final path must be the program directory's and the entry's path below it.
-// Its attributes are not read unless a delete needs them.
-static int DeleteListedEntry(DeletionRun *run, const char *path)
-{
-    // "" when the program directory's final path is unknown or this one does
-    // not fit: the entry is refused.
-    char expected[ENTRY_FINAL_SIZE];
+    // GetFullPathNameA leaves one separator of a run at the end: it names the
+    // directory the path without it names, and nothing when that is a file.
+    int directoryOnly = path[len - 1] == '\\';
+    path[len - directoryOnly] = 0;
+    // The aliases the system makes hold a tilde: names without one cost no
+    // lookup (an alias set without one lies elsewhere when opened, and is
+    // refused). Expanded, the path must still lie below the long prefix.
+    size_t prefixLen = strlen(run->canonicalPrefix);
+    if (!PathIsStrictlyInside(path, run->canonicalPrefix)
+        || (strchr(path + prefixLen, '~') && !ExpandShortNames(path))
+        || !PathIsStrictlyInside(path, run->canonicalPrefix) || PassesThroughLink(run, path)
+        || (directoryOnly && !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY)))
+        return 0;   // an entry that is not there has every attribute: it is found gone when opened
     expected[0] = 0;
     if (run->finalPrefix[0])
-        ComposeText(expected, sizeof expected, "%s%s", run->finalPrefix, path + strlen(run->canonicalPrefix));
+        ComposeText(expected, ENTRY_FINAL_SIZE, "%s%s", run->finalPrefix, path + prefixLen);
+    return 1;
+}
+
+// Deletes one list entry, judged first, only as itself; its full path is left
+// in path (PATH_SIZE). Its attributes are not read unless a delete needs them.
+static int DeleteListEntry(DeletionRun *run, const char *entry, char *path)
+{
+    char expected[ENTRY_FINAL_SIZE];
+    if (!JudgeListEntry(run, entry, path, expected))
+        return ENTRY_SETTLED;
     return DeleteEntryItself(path, ENTRY_ATTRIBUTES_UNKNOWN, expected, run->options);
 }
 
-// Prepares a run: the canonical and the resolved program directory.
+// 1 when path (size bytes, not "") ends in a backslash, one appended where it
+// did not; 0, path "", when that does not fit. A drive root ends in its own.
+static int EndInBackslash(char *path, size_t size)
+{
+    if (path[strlen(path) - 1] == '\\' || AppendText(path, size, "\\"))
+        return 1;
+    path[0] = 0;
+    return 0;
+}
+
+// Prepares a run: the canonical and the resolved program directory. Started
+// through a short path, the program directory reads with aliases; when its
+// long names cannot be had it stays so, and only entries written with aliases
+// of their own are then refused, expanded beyond it.
 static void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, int options)
 {
-    run->directoryPrefix = directoryPrefix;
     run->options = options | ENTRY_CLEAR_BLOCKING;
     run->checkedParent[0] = 0;
     run->finalPrefix[0] = 0;
@@ -115,11 +145,10 @@ static void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, int 
         run->canonicalPrefix[0] = 0;   // no entry can be shown to lie inside: none is deleted
         return;
     }
-    // A drive root already ends in its backslash.
-    if (GetEntryFinalPath(run->canonicalPrefix, run->finalPrefix)
-        && run->finalPrefix[strlen(run->finalPrefix) - 1] != '\\'
-        && !AppendText(run->finalPrefix, sizeof run->finalPrefix, "\\"))
-        run->finalPrefix[0] = 0;
+    ExpandShortNames(run->canonicalPrefix);
+    if (EndInBackslash(run->canonicalPrefix, sizeof run->canonicalPrefix)
+        && GetEntryFinalPath(run->canonicalPrefix, run->finalPrefix))
+        EndInBackslash(run->finalPrefix, sizeof run->finalPrefix);
 }
 
 int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options, long *entriesTried)
@@ -149,8 +178,7 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
                 if (line[0]) {
                     entries += passes == 1;
                     tried++;
-                    if (ResolveListEntry(&s_run, line, path))
-                        outcome = DeleteListedEntry(&s_run, path);
+                    outcome = DeleteListEntry(&s_run, line, path);
                 }
             }
             // A delete counts only when the entry is gone afterwards, whatever
@@ -189,8 +217,7 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
 static void DeleteListFile(void)
 {
     char path[PATH_SIZE];
-    if (ResolveListEntry(&s_run, LIST_FILE_NAME, path))
-        DeleteListedEntry(&s_run, path);
+    DeleteListEntry(&s_run, LIST_FILE_NAME, path);
 }
 
 static int ReadListFile(void *file, char *buffer, size_t size)

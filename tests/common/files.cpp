@@ -1,6 +1,7 @@
 #include "common/files.h"
 
 #include <string.h>
+#include <algorithm>
 
 bool Exists(const std::string &path)
 {
@@ -67,6 +68,33 @@ std::string TempDir()
     char path[MAX_PATH];
     GetTempPathA(sizeof path, path);
     return path;
+}
+
+std::string ShortPathOf(const std::wstring &path)
+{
+    wchar_t shortPath[MAX_PATH];
+    char ansi[MAX_PATH];
+    DWORD len = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH || !WideCharToMultiByte(CP_ACP, 0, shortPath, -1, ansi, MAX_PATH, NULL, NULL))
+        return "";
+    return ansi;
+}
+
+std::string ShortPathOf(const std::string &path)
+{
+    wchar_t wide[MAX_PATH];
+    return MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) ? ShortPathOf(std::wstring(wide)) : "";
+}
+
+std::string ShortNameBelow(const std::string &dir, const std::string &name)
+{
+    std::string path = ShortPathOf(dir + "\\" + name);
+    // As many components from the end as name has.
+    size_t at = path.size();
+    for (size_t left = std::count(name.begin(), name.end(), '\\') + 1; left > 0 && at != std::string::npos; left--)
+        at = at == 0 ? std::string::npos : path.rfind('\\', at - 1);
+    std::string alias = at == std::string::npos ? "" : path.substr(at + 1);
+    return alias == name ? "" : alias;
 }
 
 std::string HostPathOf(const std::string &windowsPath)

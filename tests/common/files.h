@@ -16,6 +16,14 @@ std::string ReadBytes(const std::string &path);   // "<missing>" when it cannot 
 // not entered. Missing is fine.
 void RemoveTree(const std::string &path);
 std::string TempDir();   // GetTempPathA, with its trailing backslash
+// The short (8.3) form the system gives an existing path, in the ANSI code
+// page, which holds every short name ("" when there is none). Its form
+// depends on the file system: ask, never guess.
+std::string ShortPathOf(const std::wstring &path);
+std::string ShortPathOf(const std::string &path);
+// name, a path below dir, as that form spells it: its components' aliases.
+// "" when there is none, or it is name itself. dir may have aliases of its own.
+std::string ShortNameBelow(const std::string &dir, const std::string &name);
 // Host path of a path in the prefix ("" when there is none).
 std::string HostPathOf(const std::string &windowsPath);
 // Runs a program of the host ("Z:\\bin\\ln ..."). The command line is UTF-8,

@@ -84,12 +84,25 @@ TEST_F(ListEntries, LinksAreNotFollowedAndGoAsLinks)
     // Wine shows a link to a file as a plain file, and deleting it deletes the target.
     MakeSymlink(In("FileLink.txt"), Out("target.txt"));
     ASSERT_TRUE(Exists(In("FileLink.txt")));
+    // The same links named by the aliases the file system gives them.
+    WriteBytes(Out("aliased.txt"), "keep");
+    MakeDirs(Out("Aliased Empty"));
+    MakeDirs(In("Long Folder Name"));
+    ASSERT_TRUE(MakeSymlink(In("Long Folder Name\\Linked File Name.txt"), Out("aliased.txt")));
+    ASSERT_TRUE(MakeSymlink(In("Linked Folder Name"), Out("Aliased Empty")));
+    std::string aliasedFile = ShortNameBelow(kDir, "Long Folder Name\\Linked File Name.txt");
+    std::string aliasedFolder = ShortNameBelow(kDir, "Linked Folder Name");
+    ASSERT_NE("", aliasedFile);
+    ASSERT_NE("", aliasedFolder);
 
-    RunWithList("Linked\\keep.txt\nLinked\\Deep\\deep.txt\nLinked\\Deep\nFileLink.txt\n");
+    RunWithList("Linked\\keep.txt\nLinked\\Deep\\deep.txt\nLinked\\Deep\nFileLink.txt\n" + aliasedFile + "\n"
+                + aliasedFolder + "\n");
 
     EXPECT_EQ("keep", ReadBytes(Out("keep.txt")));
     EXPECT_EQ("keep", ReadBytes(Out("Deep\\deep.txt")));
     EXPECT_EQ("keep", ReadBytes(Out("target.txt")));
+    EXPECT_EQ("keep", ReadBytes(Out("aliased.txt")));
+    EXPECT_TRUE(Exists(Out("Aliased Empty")));
     EXPECT_TRUE(Attributes(Out("target.txt")) & FILE_ATTRIBUTE_READONLY)
         << "the target's attributes are not the link's to clear";
 }

@@ -16,17 +16,6 @@ std::string Parent(const std::string &path)
     return path.substr(0, path.rfind('\\'));
 }
 
-// The 8.3 name of an existing path, which the ANSI code page can hold ("" when none).
-std::string ShortPathOf(const std::wstring &path)
-{
-    wchar_t shortPath[MAX_PATH];
-    char ansi[MAX_PATH];
-    DWORD len = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH || !WideCharToMultiByte(CP_ACP, 0, shortPath, -1, ansi, MAX_PATH, NULL, NULL))
-        return "";
-    return ansi;
-}
-
 class Uninstall : public CleanupTest {
 protected:
     void SetUp() override
@@ -45,8 +34,10 @@ protected:
 
     // A sample installation in dir: directories listed before their contents,
     // CRLF and LF lines, trailing blanks and tabs, blank lines, a read-only and
-    // a hidden file, no line end after the last line; a group folder of
-    // shortcuts; settings and registrations in both hives.
+    // a hidden file, no line end after the last line, a directory named with
+    // a trailing separator before its parent, a file and its folder named by
+    // the aliases the file system gives them; a group folder of shortcuts;
+    // settings and registrations in both hives.
     std::string InstallSample(const std::string &dir)
     {
         RemoveTree(dir);
@@ -58,14 +49,22 @@ protected:
         std::string exe = InstallProductAt(dir);
         MakeDirs(dir + "\\Docs");
         MakeDirs(dir + "\\Plugins\\FTP");
+        MakeDirs(dir + "\\Forms\\Sub");
+        MakeDirs(dir + "\\Long Folder Name");
         for (const char *file : {"Vel.exe", "Docs\\readme.txt", "Docs\\ReadOnly.txt", "Docs\\Hidden.txt",
-                                 "Plugins\\FTP\\ftp.dll"})
+                                 "Plugins\\FTP\\ftp.dll", "Forms\\Sub\\form.txt",
+                                 "Long Folder Name\\Another File.txt"})
             WriteBytes(dir + "\\" + file, file);
         SetFileAttributesA((dir + "\\Docs\\ReadOnly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
         SetFileAttributesA((dir + "\\Docs\\Hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        std::string aliasedFile = ShortNameBelow(dir, "Long Folder Name\\Another File.txt");
+        std::string aliasedFolder = ShortNameBelow(dir, "Long Folder Name");
+        EXPECT_NE("", aliasedFile);
+        EXPECT_NE("", aliasedFolder);
         WriteBytes(dir + "\\UnInstall.lst",
                    "Docs\r\nPlugins\nPlugins\\FTP \t\r\nDocs\\readme.txt\r\nDocs\\ReadOnly.txt\t\n"
-                   "Docs\\Hidden.txt  \r\n\r\n   \nPlugins\\FTP\\ftp.dll\nVel.exe");
+                   "Docs\\Hidden.txt  \r\n\r\n   \nPlugins\\FTP\\ftp.dll\nForms\\Sub\\form.txt\r\n"
+                   "Forms\\Sub\\\r\nForms\r\n" + aliasedFile + "\r\n" + aliasedFolder + "\r\nVel.exe");
 
         std::string group = ProgramsFolder() + "\\" + kGroup;
         Keep(group);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -68,14 +69,15 @@ protected:
     std::string Out(const std::string &name) { return outside_ + "\\" + name; }
     void Write(const std::string &name, const std::string &text) { WriteBytes(In(name), text); }
     bool Exists(const std::string &name) { return ::Exists(In(name)); }
-    // Runs the passes over a list file of this text; tried_ gets how many
-    // times an entry was looked at.
-    int Passes(const std::string &list, int options = 0)
+    // Runs the passes over a list file of this text below dir_, or below dir
+    // when given (dir_ named another way); tried_ gets how many times an
+    // entry was looked at.
+    int Passes(const std::string &list, int options = 0, const std::string &dir = "")
     {
         Write("list.lst", list);
         ListReader reader;
         EXPECT_TRUE(OpenListFile(&reader, In("list.lst").c_str()));
-        int passes = RunDeletionPasses(&reader, (dir_ + "\\").c_str(), options, &tried_);
+        int passes = RunDeletionPasses(&reader, ((dir.empty() ? dir_ : dir) + "\\").c_str(), options, &tried_);
         CloseListFile(&reader);
         return passes;
     }
@@ -128,32 +130,78 @@ TEST_F(DeletionPasses, DirectoryBeforeItsTwoFilesTakesThreePasses)
 
 TEST_F(DeletionPasses, EntriesDeletableInOrderTakeTwoPasses)
 {
+    // Every form the system reads as the same place is that entry: a trailing
+    // separator names the directory, and so does a slash; the aliases the file
+    // system gives name the long names, also below a program directory that
+    // is itself named by its aliases, as a program started by its short path
+    // may name it. Directories made are marked by a trailing backslash.
+    struct Row {
+        const char *name;
+        std::vector<std::string> made, entries;
+        bool aliases, shortDir;   // the entries, the program directory named by their aliases
+    } rows[] = {
+        {"long names", {"Docs\\", "Docs\\a.txt", "b.txt"}, {"Docs\\a.txt", "Docs", "b.txt"}, false, false},
+        {"trailing separators", {"Forms\\", "Forms\\Sub\\", "Forms\\Sub\\f.txt", "Docs\\"},
+         {"Forms\\Sub\\f.txt", "Forms\\Sub\\", "Forms", "Docs/"}, false, false},
+        {"aliases", {"Long Folder Name\\", "Long Folder Name\\Another File.txt"},
+         {"Long Folder Name\\Another File.txt", "Long Folder Name"}, true, false},
+        {"aliases below the directory's aliases", {"Long Folder Name\\", "Long Folder Name\\Another File.txt"},
+         {"Long Folder Name\\Another File.txt", "Long Folder Name"}, true, true},
+    };
+    std::string shortDir = ShortPathOf(dir_);
+    ASSERT_NE("", shortDir);
+    ASSERT_NE(dir_, shortDir) << "the program directory has no alias to be named by";
     for (const DeleteMode &mode : kModes) {
         SCOPED_TRACE(mode.name);
-        CreateDirectoryA(In("Docs").c_str(), NULL);
-        Write("Docs\\a.txt", "a");
-        Write("b.txt", "b");
-        EXPECT_EQ(2, Passes("Docs\\a.txt\nDocs\nb.txt", mode.options));
-        EXPECT_EQ(3, tried_) << "the list is read once";
-        EXPECT_FALSE(Exists("Docs"));
-        EXPECT_FALSE(Exists("b.txt"));
+        for (const Row &row : rows) {
+            SCOPED_TRACE(row.name);
+            for (const std::string &name : row.made) {
+                if (name.back() == '\\')
+                    CreateDirectoryA(In(name).c_str(), NULL);
+                else
+                    Write(name, name);
+            }
+            std::string list;
+            for (const std::string &entry : row.entries) {
+                std::string alias = row.aliases ? ShortNameBelow(dir_, entry) : entry;
+                ASSERT_NE("", alias) << entry << " has no alias";
+                list += alias + "\r\n";
+            }
+            EXPECT_EQ(2, Passes(list, mode.options, row.shortDir ? shortDir : dir_));
+            EXPECT_EQ((long)row.entries.size(), tried_) << "the list is read once";
+            for (const std::string &name : row.made)
+                EXPECT_FALSE(Exists(name)) << name;
+        }
     }
 }
 
 TEST_F(DeletionPasses, NothingDeletableTakesOnePass)
 {
+    // The alias of a name outside the ANSI code page: that name, spelt in the
+    // code page, has a best fit ("Apple") that names another file.
+    const std::wstring wideFile = std::wstring(dir_.begin(), dir_.end()) + L"\\\u0100pple Long Name.txt";
+    const std::string fitName = "Apple Long Name.txt";
+    CloseHandle(CreateFileW(wideFile.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    std::string alias = ShortPathOf(wideFile);
+    alias = alias.substr(alias.rfind('\\') + 1);
+    ASSERT_NE("", alias);
     struct Row { const char *name; std::string list; } rows[] = {
-        {"missing entries", "gone.txt\r\nDocs\\gone.txt\r\n"},
+        {"missing entries", "gone.txt\r\nDocs\\gone.txt\r\nGONE~1.TXT\r\nGONE~1\\a.txt\r\n"},
         {"empty list", ""},
         {"blank lines only", "\r\n \t\r\n\n"},
         {"entries outside", "..\\VelPasses\\a.txt\n..\\x"},
+        {"a file named as a directory", "a.txt\\\r\na.txt/\r\n"},
+        {"the alias of a name outside the code page", alias + "\r\n"},
     };
     Write("a.txt", "a");
+    Write(fitName, "keep");
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(1, Passes(row.list));
     }
-    EXPECT_TRUE(Exists("a.txt")) << "..\\VelPasses\\a.txt climbs out, whatever it lands on";
+    EXPECT_TRUE(Exists("a.txt")) << "..\\VelPasses\\a.txt climbs out, whatever it lands on; "
+                                 << "a.txt\\ names no file, as the system reads it";
+    EXPECT_EQ("keep", ReadBytes(In(fitName)));
 }
 
 TEST_F(DeletionPasses, ReadOnlyFileAndTrailingBlanksAreDeleted)
@@ -221,12 +269,17 @@ TEST_F(DeletionPasses, LinksLeaveTheirTargets)
     ASSERT_FALSE(drive.empty());
     std::string otherDrive = drive + dir_.substr(2);
     MakeDirs(otherDrive);
-    struct Row { const char *name, *link; std::string target; bool directory; } rows[] = {
-        {"a file outside", "FileLink.txt", Out("target.txt"), false},
-        {"an empty directory outside", "DirLink", Out("Empty"), true},
-        {"an unlisted file inside", "InnerLink.txt", In("Unlisted.txt"), false},
-        {"the same path on another drive", "DriveLink.txt", otherDrive + "\\DriveLink.txt", false},
+    // Named by the aliases the file system gives, a link is still a link.
+    struct Row { const char *name, *link; std::string target; bool directory, alias; } rows[] = {
+        {"a file outside", "FileLink.txt", Out("target.txt"), false, false},
+        {"an empty directory outside", "DirLink", Out("Empty"), true, false},
+        {"an unlisted file inside", "InnerLink.txt", In("Unlisted.txt"), false, false},
+        {"the same path on another drive", "DriveLink.txt", otherDrive + "\\DriveLink.txt", false, false},
+        {"a file outside, it and its folder by their aliases", "Long Folder Name\\Linked File Name.txt",
+         Out("aliased.txt"), false, true},
+        {"an empty directory outside, by its alias", "Linked Folder Name", Out("Aliased Empty"), true, true},
     };
+    CreateDirectoryA(In("Long Folder Name").c_str(), NULL);
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         if (row.directory) {
@@ -244,7 +297,9 @@ TEST_F(DeletionPasses, LinksLeaveTheirTargets)
         SCOPED_TRACE(mode.name);
         for (const Row &row : rows) {
             SCOPED_TRACE(row.name);
-            Passes(std::string(row.link) + "\n", mode.options);
+            std::string entry = row.alias ? ShortNameBelow(dir_, row.link) : row.link;
+            ASSERT_NE("", entry) << row.link << " has no alias";
+            Passes(entry + "\n", mode.options);
             if (row.directory) {
                 EXPECT_TRUE(::Exists(row.target));
             } else {
