@@ -1,4 +1,5 @@
 #include "registry/regkey.h"
+#include "base/lookup.h"
 
 HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access)
 {
@@ -17,7 +18,9 @@ HKEY CreateRegistryKey(HKEY root, const char *path)
     return key;
 }
 
-typedef LONG(WINAPI *DeleteKeyFunction)(HANDLE);
+// ntdll exports it; no header for programs declares it.
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+typedef decltype(&NtDeleteKey) DeleteKeyFunction;
 
 // NtDeleteKey deletes the key a handle stands for; RegDeleteKeyA opens the
 // path anew and so deletes what a link points to. Windows NT has it and has
@@ -26,7 +29,7 @@ typedef LONG(WINAPI *DeleteKeyFunction)(HANDLE);
 static DeleteKeyFunction GetHandleDelete(void)
 {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll ? (DeleteKeyFunction)(void *)GetProcAddress(ntdll, "NtDeleteKey") : NULL;
+    return ntdll ? LOOK_UP_FUNCTION(ntdll, NtDeleteKey) : NULL;
 }
 
 HKEY OpenRegistryKeyItself(HKEY root, const char *path, REGSAM access)

@@ -1,5 +1,6 @@
 #include "uninstall/entry.h"
 #include "base/bounded_text.h"
+#include "base/lookup.h"
 
 #include <string.h>
 
@@ -10,45 +11,41 @@
 // Attributes that make a delete fail while they are set.
 #define BLOCKING_ATTRIBUTES (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)
 
-typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPWSTR, DWORD, DWORD);
-typedef BOOL(WINAPI *SetInformationFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-typedef int(WINAPI *CompareOrdinalFunction)(LPCWSTR, int, LPCWSTR, int, BOOL);
-typedef DWORD(WINAPI *LongPathFunction)(LPCWSTR, LPWSTR, DWORD);
-
 // Functions of Windows Vista and later, looked up once a process so that the
-// program still starts on the systems before it. All are NULL there, and the
-// first is NULL when any is missing: then everything goes by name.
-enum { FINAL_PATH, SET_INFORMATION, COMPARE_ORDINAL, LONG_PATH, VISTA_FUNCTIONS };
-static const char *const kVistaFunctionNames[VISTA_FUNCTIONS] = {
-    "GetFinalPathNameByHandleW",   // the wide form: the ANSI one asks the system twice for every path
-    "SetFileInformationByHandle",
-    "CompareStringOrdinal",
+// program still starts on the systems before it. finalPath is NULL there, and
+// whenever any of the others is missing: then everything goes by name.
+static struct {
+    int lookedUp;
+    decltype(&GetFinalPathNameByHandleW) finalPath;   // the wide form: the ANSI one asks the system twice for every path
+    decltype(&SetFileInformationByHandle) setInformation;
+    decltype(&CompareStringOrdinal) compareOrdinal;
     // Older than Vista, but needed only where final paths are compared. The
     // ANSI form gives a long name outside the code page its best fit: the
     // name of another file, which may exist.
-    "GetLongPathNameW",
-};
-static int s_lookedUp;
-static FARPROC s_vista[VISTA_FUNCTIONS];
+    decltype(&GetLongPathNameW) longPath;
+} s_vista;
 
 static void LookUpVistaFunctions(void)
 {
-    if (s_lookedUp)
+    if (s_vista.lookedUp)
         return;
-    s_lookedUp = 1;
-    for (int i = 0; i < VISTA_FUNCTIONS; i++)
-        if (!(s_vista[i] = GetProcAddress(GetModuleHandleA("kernel32"), kVistaFunctionNames[i])))
-            s_vista[FINAL_PATH] = NULL;
+    s_vista.lookedUp = 1;
+    HMODULE kernel = GetModuleHandleA("kernel32");
+    s_vista.setInformation = LOOK_UP_FUNCTION(kernel, SetFileInformationByHandle);
+    s_vista.compareOrdinal = LOOK_UP_FUNCTION(kernel, CompareStringOrdinal);
+    s_vista.longPath = LOOK_UP_FUNCTION(kernel, GetLongPathNameW);
+    if (s_vista.setInformation && s_vista.compareOrdinal && s_vista.longPath)
+        s_vista.finalPath = LOOK_UP_FUNCTION(kernel, GetFinalPathNameByHandleW);
 }
 
 static DWORD GetFinalPath(HANDLE handle, WCHAR *final)
 {
-    return ((FinalPathFunction)(void *)s_vista[FINAL_PATH])(handle, final, ENTRY_FINAL_SIZE, 0);
+    return s_vista.finalPath(handle, final, ENTRY_FINAL_SIZE, 0);
 }
 
 static BOOL SetInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void *information, DWORD size)
 {
-    return ((SetInformationFunction)(void *)s_vista[SET_INFORMATION])(handle, type, information, size);
+    return s_vista.setInformation(handle, type, information, size);
 }
 
 // wide into out (size bytes) in the ANSI code page. 0 (out "") when a letter
@@ -84,7 +81,7 @@ static int HandleIsAt(HANDLE handle, const char *expected)
     DWORD len = GetFinalPath(handle, final);
     int wantedLen = MultiByteToWideChar(CP_ACP, 0, expected, -1, wanted, ENTRY_FINAL_SIZE);
     return expected[0] && len > 0 && len < ENTRY_FINAL_SIZE && wantedLen > 0
-        && ((CompareOrdinalFunction)(void *)s_vista[COMPARE_ORDINAL])(final, (int)len, wanted, wantedLen - 1, TRUE)
+        && s_vista.compareOrdinal(final, (int)len, wanted, wantedLen - 1, TRUE)
                == CSTR_EQUAL;
 }
 
@@ -92,7 +89,7 @@ int GetEntryFinalPath(const char *path, char *out)
 {
     out[0] = 0;
     LookUpVistaFunctions();
-    if (!s_vista[FINAL_PATH])
+    if (!s_vista.finalPath)
         return 0;
     HANDLE handle = OpenEntry(path, 0, 0);
     if (handle == INVALID_HANDLE_VALUE)
@@ -106,12 +103,12 @@ int GetEntryFinalPath(const char *path, char *out)
 int ExpandShortNames(char *path)
 {
     LookUpVistaFunctions();
-    if (!s_vista[FINAL_PATH])
+    if (!s_vista.finalPath)
         return 1;
     WCHAR wide[PATH_SIZE], expanded[PATH_SIZE];
     char exact[PATH_SIZE];
     DWORD len = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, PATH_SIZE)
-        ? ((LongPathFunction)(void *)s_vista[LONG_PATH])(wide, expanded, PATH_SIZE)
+        ? s_vista.longPath(wide, expanded, PATH_SIZE)
         : 0;
     return len > 0 && len < PATH_SIZE && CopyWideExactly(expanded, exact, PATH_SIZE)
         && CopyText(path, PATH_SIZE, exact);
@@ -132,7 +129,7 @@ int IsLinkEntry(const char *path, DWORD attributes, const char *expected)
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return 1;
     LookUpVistaFunctions();
-    if (!s_vista[FINAL_PATH])
+    if (!s_vista.finalPath)
         return 0;   // before Vista every link carries the reparse bit
     // Opened with every link followed: a link shows as where it leads.
     HANDLE handle = OpenEntry(path, 0, 0);
@@ -198,13 +195,13 @@ static BOOL DeleteThroughHandle(HANDLE handle, const char *path, DWORD attribute
 int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options)
 {
     LookUpVistaFunctions();
-    if (!s_vista[FINAL_PATH] || (options & ENTRY_BY_NAME)) {
+    if (!s_vista.finalPath || (options & ENTRY_BY_NAME)) {
         // By name the attributes tell a directory from a file: read them first.
         if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
             attributes = GetFileAttributesA(path);
         if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
             return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;
-        if (!s_vista[FINAL_PATH])
+        if (!s_vista.finalPath)
             return DeleteByName(path, attributes, options) ? ENTRY_DELETED : ENTRY_STAYS;
     }
 

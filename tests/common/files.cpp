@@ -1,4 +1,5 @@
 #include "common/files.h"
+#include "base/lookup.h"
 
 #include <string.h>
 #include <algorithm>
@@ -97,10 +98,12 @@ std::string ShortNameBelow(const std::string &dir, const std::string &name)
     return alias == name ? "" : alias;
 }
 
+// Wine's kernel32 exports it; only Wine's own headers declare it.
+extern "C" char *CDECL wine_get_unix_file_name(LPCWSTR dosName);
+
 std::string HostPathOf(const std::string &windowsPath)
 {
-    typedef char *(CDECL *ToUnix)(LPCWSTR);
-    ToUnix toUnix = (ToUnix)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    auto toUnix = LOOK_UP_FUNCTION(GetModuleHandleA("kernel32"), wine_get_unix_file_name);
     WCHAR wide[MAX_PATH];
     if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH))
         return "";

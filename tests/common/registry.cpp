@@ -1,4 +1,5 @@
 #include "common/registry.h"
+#include "base/lookup.h"
 
 #include <gtest/gtest.h>
 
@@ -169,11 +170,14 @@ DWORD CountValues(HKEY root, const std::string &path)
     return CountKeyInfo(root, path, false);
 }
 
+// ntdll exports these; no header for programs declares them.
+extern "C" LONG NTAPI NtQueryKey(HANDLE key, int informationClass, void *information, ULONG size, ULONG *needed);
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
 // The real path of a key ("\REGISTRY\USER\<sid>\..."); empty when unknown.
 static std::wstring RealPathOf(HKEY root, const std::string &path)
 {
-    typedef LONG(WINAPI * QueryKey)(HANDLE, int, void *, ULONG, ULONG *);
-    QueryKey queryKey = (QueryKey)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey");
+    auto queryKey = LOOK_UP_FUNCTION(GetModuleHandleA("ntdll.dll"), NtQueryKey);
     HKEY key;
     if (!queryKey || RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return L"";
@@ -203,8 +207,7 @@ void DeleteRegistryLink(HKEY root, const std::string &path)
 {
     // RegDeleteKey opens what it deletes without REG_OPTION_OPEN_LINK: it
     // would delete the target. Only the native call deletes the handle's key.
-    typedef LONG(WINAPI * DeleteKey)(HANDLE);
-    DeleteKey deleteKey = (DeleteKey)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
+    auto deleteKey = LOOK_UP_FUNCTION(GetModuleHandleA("ntdll.dll"), NtDeleteKey);
     HKEY key;
     if (deleteKey && RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key)
         == ERROR_SUCCESS) {

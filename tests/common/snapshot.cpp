@@ -1,5 +1,6 @@
 #include "common/snapshot.h"
 #include "common/registry.h"
+#include "base/lookup.h"
 
 #include <windows.h>
 #include <stdio.h>
@@ -146,10 +147,9 @@ void WalkDriveC(Snapshot *out)
 {
     // A 32-bit program in a 64-bit prefix sees SysWOW64 in place of System32;
     // switched off here, the walk meets both folders as they are.
-    typedef BOOL(WINAPI * Toggle)(PVOID *);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    Toggle disable = (Toggle)(void *)GetProcAddress(kernel, "Wow64DisableWow64FsRedirection");
-    Toggle revert = (Toggle)(void *)GetProcAddress(kernel, "Wow64RevertWow64FsRedirection");
+    auto disable = LOOK_UP_FUNCTION(kernel, Wow64DisableWow64FsRedirection);
+    auto revert = LOOK_UP_FUNCTION(kernel, Wow64RevertWow64FsRedirection);
     PVOID old = NULL;
     bool disabled = disable && disable(&old);
     WalkFolder("C:", out);
