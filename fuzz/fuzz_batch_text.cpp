@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t outSize = data[0] & 0x80 ? BATCH_TEXT_SIZE : (size_t)data[0] * 32 + data[1] % 32;
     static char out[BATCH_TEXT_SIZE + 64];
     memset(out, kCanary, sizeof out);
-    int fit = ComposeBatchText(out, outSize, data[1] & 1 ? BATCH_FORM_9X : BATCH_FORM_NT, module, dir, batch);
+    int fit = ComposeBatchText(out, outSize, data[1] & 1 ? BATCH_FORM_9X : BATCH_FORM_NT, module, dir, batch,
+                               data[1] & 2);
     if (outSize > 0 && !fit && out[0] != 0)
         abort();
     if (outSize > 0 && strlen(out) >= outSize)

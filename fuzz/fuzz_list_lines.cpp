@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         size_t len = strlen(line);
         if (len && ((unsigned char)line[len - 1] <= ' ' || line[len - 1] == 127))
             abort();
-        ListEntryIsPlain(line);
+        ListEntryFormRefusal(line);
         PathIsStrictlyInside(line, prefix);
         RequireCanary(line, lineSize, sizeof line);
     }

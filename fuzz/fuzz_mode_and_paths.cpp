@@ -1,11 +1,13 @@
 // The small text steps every run takes, against references written out here:
 // where the program's name ends on the command line, the mode word, the group
-// text after it, the program directory and a child key path. Any difference
+// text after it, the uninstall's words, the program directory and a child key
+// path. Any difference
 // from the reference, and any write past a buffer, is a finding.
 #include "main/mode_text.h"
 #include "install/register_text.h"
 #include "base/modulepath_text.h"
 #include "registry/settings_text.h"
+#include "uninstall/options_text.h"
 #include "common/canary.h"
 
 #include <stdint.h>
@@ -65,6 +67,38 @@ static RunMode ReferenceMode(const std::string &rest)
     return MODE_UNINSTALL;
 }
 
+// Blanks and tabs split words except between quotes, which are dropped.
+static void ReferenceOptions(const std::string &line, int *silent, int *report, std::string *path)
+{
+    *silent = *report = 0;
+    path->clear();
+    std::string word;
+    bool quoted = false, inWord = false;
+    for (size_t i = 0; i <= line.size(); i++) {
+        char c = i < line.size() ? line[i] : ' ';
+        if (i == line.size())
+            quoted = false;   // the end closes an open quote
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (!quoted && (c == ' ' || c == '\t' || i == line.size())) {
+            if (inWord) {
+                if (SameNoCase(word, "/S"))
+                    *silent = 1;
+                else if (word.size() >= 5 && SameNoCase(word.substr(0, 5), "/LOG=")) {
+                    *report = 1;
+                    *path = word.size() - 5 < PATH_SIZE ? word.substr(5) : "";
+                }
+            }
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2)
@@ -80,6 +114,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const char *rest = CommandLineAfterProgramName(line);
     Require(rest == line + ReferenceRestOffset(first));
     Require(ChooseMode(rest) == ReferenceMode(rest));
+
+    UninstallOptions options;
+    ReadUninstallOptions(line, &options);
+    int silent, report;
+    std::string path;
+    ReferenceOptions(first, &silent, &report, &path);
+    Require(options.silent == silent && options.report == report && path == options.reportPath);
 
     const char *group = TextAfterModeWord(line);
     Require(group == line + (first.size() < 8 ? first.size() : 8));

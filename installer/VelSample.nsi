@@ -127,12 +127,15 @@ Section "VEL file manager" SecVel
   CreateShortcut "$SMPROGRAMS\${GROUP}\Vel.lnk" "$INSTDIR\Vel.exe"
   CreateShortcut "$SMPROGRAMS\${GROUP}\Uninstall Vel.lnk" "$INSTDIR\VelUninstall.exe"
 
-  ; "register" reports nothing and always ends with 0: what it wrote is the
-  ; proof. The entry must name this installation's VelUninstall.exe.
+  ; "register" ends with 1 when it could not create the Add/Remove Programs
+  ; entry (no rights on HKEY_LOCAL_MACHINE): the product could then never be
+  ; removed. The entry must also name this installation's VelUninstall.exe.
   ClearErrors
-  ExecWait '"$INSTDIR\VelUninstall.exe" register ${GROUP}'
+  ExecWait '"$INSTDIR\VelUninstall.exe" register ${GROUP}' $0
   ${If} ${Errors}
     !insertmacro Fail "Cannot run $INSTDIR\VelUninstall.exe register ${GROUP}"
+  ${ElseIf} $0 != 0
+    !insertmacro Fail "VelUninstall.exe register ${GROUP} could not create the Add/Remove Programs entry (exit code $0)"
   ${EndIf}
   ReadRegStr $0 HKLM "${ARP_KEY}" "UninstallString"
   ; Quoted when the path holds a blank, so that the system's process start

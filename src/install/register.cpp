@@ -12,39 +12,93 @@
 #include "base/wholefile.h"
 
 #include <string.h>
+#include <winver.h>
 
 static void SetStringValue(HKEY key, const char *name, const char *text)
 {
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);   // failure ignored
 }
 
-void RegisterProduct(const char *text)
+static void SetDwordValue(HKEY key, const char *name, DWORD value)
+{
+    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value);   // failure ignored
+}
+
+// The Programs list shows the file manager's version: the file version of its
+// version resource, none when it has none.
+static void SetVersionValues(HKEY key, const char *fileManager)
+{
+    // The fixed information leads the resource: a longer one may be cut after
+    // it. Bytes the call does not write stay 0, which no signature is.
+    char block[1024];
+    memset(block, 0, sizeof block);
+    unsigned version[4];
+    if (!GetFileVersionInfoA(fileManager, 0, sizeof block, block)
+        || !ReadFixedFileVersion(block, sizeof block, version))
+        return;
+    char text[32];   // "65535.65535.65535.65535"
+    FormatText(text, sizeof text, "%u.%u.%u.%u", version[0], version[1], version[2], version[3]);
+    SetStringValue(key, "DisplayVersion", text);
+    SetDwordValue(key, "VersionMajor", version[0]);
+    SetDwordValue(key, "VersionMinor", version[1]);
+}
+
+// The Programs list's entry. Beside its name and the uninstall command: the
+// file manager's icon and version, the program directory, the installed size,
+// the command of the silent uninstall, and that there is nothing to modify or
+// repair. Values whose text would not fit are left out, never cut.
+static void WriteProgramsListEntry(HKEY key, const char *modulePath, const char *directory,
+                                   const char *fileManager, DWORD installedKiB)
+{
+    SetStringValue(key, "DisplayName", DISPLAY_NAME);
+    // A command line: unquoted, a path with a blank would first start
+    // "C:\Program.exe" and the like. The buffer has room for the quotes.
+    char command[PATH_SIZE + 2], text[PATH_SIZE + 8];
+    CopyText(command, sizeof command, modulePath);
+    if (QuoteIfNeeded(command, sizeof command)) {
+        SetStringValue(key, "UninstallString", command);
+        if (ComposeText(text, sizeof text, "%s /S", command))
+            SetStringValue(key, "QuietUninstallString", text);
+    }
+    if (fileManager[0]) {
+        if (ComposeText(text, sizeof text, "%s,0", fileManager))
+            SetStringValue(key, "DisplayIcon", text);
+        SetVersionValues(key, fileManager);
+    }
+    if (directory[0])
+        SetStringValue(key, "InstallLocation", directory);
+    if (installedKiB != SIZE_UNKNOWN)
+        SetDwordValue(key, "EstimatedSize", installedKiB);
+    SetDwordValue(key, "NoModify", 1);
+    SetDwordValue(key, "NoRepair", 1);
+}
+
+int RegisterProduct(const char *text, DWORD installedKiB)
 {
     char modulePath[PATH_SIZE];
     // Without its own path the program cannot be named by either entry; the
     // group is recorded all the same.
+    int registered = 0;
     if (GetModulePath(modulePath)) {
         HKEY key = CreateRegistryKey(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
         if (!key)
-            return;   // no rights on HKEY_LOCAL_MACHINE: none of the rest either
-        SetStringValue(key, "DisplayName", DISPLAY_NAME);
-        // A command line: unquoted, a path with a blank would first start
-        // "C:\Program.exe" and the like. The buffer has room for the quotes.
-        char command[PATH_SIZE + 2];
-        CopyText(command, sizeof command, modulePath);
-        if (QuoteIfNeeded(command, sizeof command))
-            SetStringValue(key, "UninstallString", command);
+            return 0;   // no rights on HKEY_LOCAL_MACHINE: none of the rest either
+        // The directory is never longer than the module path; the file
+        // manager's path may be, for a renamed program, and is then left out
+        // ("" both when they do not fit).
+        char directory[PATH_SIZE], fileManager[PATH_SIZE];
+        ComposeProgramDirectory(directory, sizeof directory, modulePath);
+        ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, FILE_MANAGER_NAME);
+        WriteProgramsListEntry(key, modulePath, directory, fileManager, installedKiB);
         RegCloseKey(key);
+        registered = 1;
 
         key = CreateRegistryKey(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);
         if (!key)
-            return;
-        char directory[PATH_SIZE], fileManager[PATH_SIZE];
-        // The directory is never longer than the module path; the file
-        // manager's path may be, for a renamed program, and is then left out.
-        if (ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, FILE_MANAGER_NAME))
+            return registered;
+        if (fileManager[0])
             SetStringValue(key, "", fileManager);
-        if (ComposeProgramDirectory(directory, sizeof directory, modulePath))
+        if (directory[0])
             SetStringValue(key, "Path", directory);
         RegCloseKey(key);
     }
@@ -53,6 +107,7 @@ void RegisterProduct(const char *text)
     // Any hosts key, even an empty one, means the user has set up hosts.
     if (!SettingExists(FTP_HOSTS_KEY, NULL))
         WriteSettingString(FTP_HOST_KEY, "Description", "Latest VEL");
+    return registered;
 }
 
 void CreateLauncherBatch(void)
@@ -83,7 +138,7 @@ void CreateLauncherBatch(void)
     WriteWholeFile(launcher, line, (DWORD)strlen(line));
 }
 
-int RunRegistration(const char *commandLine)
+int RunRegistration(const char *commandLine, DWORD installedKiB)
 {
     CopyText(g_executableMask, sizeof g_executableMask, EXECUTABLE_MASK_START);
     if (g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT)
@@ -93,7 +148,9 @@ int RunRegistration(const char *commandLine)
     SetSettingsHive(HKEY_CURRENT_USER);
     SetHivePrefix("");
     CreateLauncherBatch();
-    RegisterProduct(TextAfterModeWord(commandLine));
+    // Without its Programs-list entry the product cannot be removed: the
+    // installer must be told, whatever else went on.
+    int registered = RegisterProduct(TextAfterModeWord(commandLine), installedKiB);
     SetHighlightDefaults();
     SetSortGroupDefaults();
     SetApplyCmdDefaults();
@@ -105,5 +162,5 @@ int RunRegistration(const char *commandLine)
     SetApplyCmdDefaults();
     SetSortGroupDefaults();
     SetLocaleDefaults();
-    return 0;
+    return registered ? 0 : 1;
 }

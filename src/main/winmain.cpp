@@ -1,4 +1,4 @@
-// Entry point: start-up cleanup, then exactly one mode. Exit code 0 always.
+// Entry point: start-up cleanup, then exactly one mode, whose exit code the process ends with.
 #include "base/messages.h"
 #include "base/process.h"
 #include "base/product.h"
@@ -22,10 +22,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // shell look for handlers that are not there; drop it while it is empty.
     DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, COPY_HOOK_KEY);
 
+    int exitCode = 0;
     switch (ChooseMode(commandLine)) {
-    case MODE_REGISTER:
-        RunRegistration(commandLine);
+    case MODE_REGISTER: {
+        // The Programs list shows the size of what the uninstall would delete.
+        DWORD installedKiB = SIZE_UNKNOWN;
+        MeasureInstallation(&installedKiB);
+        exitCode = RunRegistration(commandLine, installedKiB);
         break;
+    }
     case MODE_WARNING:
         // The batch file could not delete this program's file.
         ShowFinalMessage();
@@ -39,8 +44,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         AssociateArchives();
         break;
     case MODE_UNINSTALL:
-        RunUninstall();
+        exitCode = RunUninstall(commandLine);
         break;
     }
-    return 0;
+    return exitCode;
 }

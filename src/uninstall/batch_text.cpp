@@ -48,7 +48,7 @@ BatchForm BatchFormForInterpreter(const char *interpreterPath)
 }
 
 int ComposeBatchText(char *out, size_t size, BatchForm form, const char *modulePath,
-                     const char *directory, const char *batchPath)
+                     const char *directory, const char *batchPath, int finalMessage)
 {
     char module[2 * BATCH_PATH_SIZE], dir[2 * BATCH_PATH_SIZE], batch[2 * BATCH_PATH_SIZE];
     if (size == 0)
@@ -70,8 +70,9 @@ int ComposeBatchText(char *out, size_t size, BatchForm form, const char *moduleP
             && (root || AppendPiece(out, size, &used, "rd \"%s\"\r\n", dir, "", ""))
             && AppendPiece(out, size, &used, "if not exist \"%s\" goto done\r\n", module, "", "");
     if (fit)
-        fit = AppendPiece(out, size, &used, ":done\r\nif exist \"%s\" \"%s\" Warning\r\ndel \"%s\"", module,
-                          module, batch);
+        fit = finalMessage ? AppendPiece(out, size, &used, ":done\r\nif exist \"%s\" \"%s\" Warning\r\ndel \"%s\"",
+                                         module, module, batch)
+                           : AppendPiece(out, size, &used, ":done\r\ndel \"%s\"", batch, "", "");
     if (!fit)
         out[0] = 0;
     return fit;

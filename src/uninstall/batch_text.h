@@ -29,12 +29,14 @@ BatchForm BatchFormForInterpreter(const char *interpreterPath);
 
 // Composes the 19 lines of the batch file into out (size bytes), the last one
 // without a line end, the first in the given form. A directory ending in a
-// backslash is a drive root: no rd line names it (14 lines).
+// backslash is a drive root: no rd line names it (14 lines). Without
+// finalMessage (a silent uninstall, which shows no window) no line starts the
+// program with "Warning" when its file stays (one line fewer).
 // The paths (each under BATCH_PATH_SIZE) are in the code page the interpreter
 // reads batch files in. A path holding '?' or '*' is refused: it is a name the
 // code page could not hold, and del would read it as a pattern. 1 when the
 // whole text fit; otherwise out is "" and 0.
 int ComposeBatchText(char *out, size_t size, BatchForm form, const char *modulePath,
-                     const char *directory, const char *batchPath);
+                     const char *directory, const char *batchPath, int finalMessage = 1);
 
 #endif

@@ -192,6 +192,17 @@ static BOOL DeleteThroughHandle(HANDLE handle, const char *path, DWORD attribute
     return FALSE;
 }
 
+HANDLE OpenEntryItself(const char *path, const char *expected)
+{
+    LookUpVistaFunctions();
+    HANDLE handle = OpenEntry(path, FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (handle != INVALID_HANDLE_VALUE && expected && s_vista.finalPath && !HandleIsAt(handle, expected)) {
+        CloseHandle(handle);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
 int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options)
 {
     LookUpVistaFunctions();
@@ -200,7 +211,7 @@ int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, 
         if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
             attributes = GetFileAttributesA(path);
         if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
-            return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;
+            return FoundGone() ? ENTRY_GONE : ENTRY_STAYS;
         if (!s_vista.finalPath)
             return DeleteByName(path, attributes, options) ? ENTRY_DELETED : ENTRY_STAYS;
     }
@@ -211,8 +222,8 @@ int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, 
     int clear = options & ENTRY_CLEAR_BLOCKING;
     HANDLE handle = OpenEntry(path, DELETE | (clear ? FILE_WRITE_ATTRIBUTES : 0), FILE_FLAG_OPEN_REPARSE_POINT);
     if (handle == INVALID_HANDLE_VALUE)
-        return FoundGone() ? ENTRY_SETTLED : ENTRY_STAYS;   // in use: its attributes stay untouched
-    int outcome = ENTRY_SETTLED;   // it lies elsewhere, or the system cannot say where: not ours
+        return FoundGone() ? ENTRY_GONE : ENTRY_STAYS;   // in use: its attributes stay untouched
+    int outcome = ENTRY_REFUSED;   // it lies elsewhere, or the system cannot say where: not ours
     if (HandleIsAt(handle, expected)) {
         BOOL done = (options & ENTRY_BY_NAME)
             ? DeleteByName(path, attributes, options)   // while the handle holds the checked entry

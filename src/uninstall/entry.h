@@ -42,14 +42,21 @@ void ComposeExpectedFinalPath(char *out, const char *folderFinal, const char *na
 // final path is not expected ("" is never expected).
 int IsLinkEntry(const char *path, DWORD attributes, const char *expected);
 
+// path opened to read what it is, as itself: a link as the link where the
+// system can tell, and, where final paths are compared, only when its final
+// path is expected (NULL: any). INVALID_HANDLE_VALUE when it cannot be, or
+// is not itself.
+HANDLE OpenEntryItself(const char *path, const char *expected);
+
 // How DeleteEntryItself treats an entry.
 #define ENTRY_CLEAR_BLOCKING 1   // read-only, hidden and system entries are deleted too
 #define ENTRY_BY_NAME 2          // after the check, by name as before Vista (a test seam)
 
 // What became of an entry. ENTRY_DELETED: the system reported the delete
-// done (whether it is gone is the caller's to ask). ENTRY_SETTLED: gone
-// before, or refused for good: it lies elsewhere, or the system cannot say.
-enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_SETTLED };
+// done (whether it is gone is the caller's to ask). ENTRY_GONE: it was not
+// there. ENTRY_REFUSED: it lies elsewhere, or the system cannot say where.
+// ENTRY_STAYS: the delete failed; GetLastError says why.
+enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_GONE, ENTRY_REFUSED };
 
 // Attributes not read yet: DeleteEntryItself reads them only where it needs them.
 #define ENTRY_ATTRIBUTES_UNKNOWN INVALID_FILE_ATTRIBUTES

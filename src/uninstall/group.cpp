@@ -1,6 +1,7 @@
 #include "uninstall/group.h"
 #include "uninstall/groupname_text.h"
 #include "uninstall/entry.h"
+#include "uninstall/report.h"
 #include "base/modulepath_text.h"
 #include "registry/settings.h"
 #include "base/bounded_text.h"
@@ -54,55 +55,65 @@ static int WalkGroupFolder(const char *folder, const char *folderFinal, int remo
 // Deletes the files directly in the group folder, then the folder if that
 // left it empty. Subfolders and read-only files stay, and so does the folder.
 // A link, as the folder or in it, is never entered: it goes as the link where
-// the system can remove one, and stays otherwise. 1 when Program Manager may
-// be asked to delete the group: neither the folder nor anything below it is a
-// link, since the server deletes recursively through links.
+// the system can remove one, and stays otherwise. Tells the report what
+// became of the folder. 1 when Program Manager may be asked to delete the
+// group: neither the folder nor anything below it is a link, since the server
+// deletes recursively through links.
 static int RemoveGroupFolder(const char *group)
 {
     char programs[PATH_SIZE];
     programs[0] = 0;
     LPITEMIDLIST location;
-    if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) != S_OK)
-        return 1;   // no Programs folder: no path to work on
-    BOOL found = SHGetPathFromIDListA(location, programs);
-    // The shell's own allocator takes the list back: CoTaskMemFree would
-    // bring in a whole DLL (ole32) for this one call.
-    IMalloc *shellMalloc;
-    if (SHGetMalloc(&shellMalloc) == S_OK) {
-        shellMalloc->Free(location);
-        shellMalloc->Release();
+    BOOL found = FALSE;
+    if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) == S_OK) {
+        found = SHGetPathFromIDListA(location, programs);
+        // The shell's own allocator takes the list back: CoTaskMemFree would
+        // bring in a whole DLL (ole32) for this one call.
+        IMalloc *shellMalloc;
+        if (SHGetMalloc(&shellMalloc) == S_OK) {
+            shellMalloc->Free(location);
+            shellMalloc->Release();
+        }
     }
-    if (!found || !programs[0])
-        return 1;
 
-    // A cut folder path or pattern would name another folder: skip the folder steps.
+    // No Programs folder, or a cut folder path or pattern, which would name
+    // another folder: no path to work on, and the folder steps are skipped.
     char folder[PATH_SIZE];
-    if (!ComposeText(folder, sizeof folder, "%s\\%s", programs, group) || strlen(folder) + 4 >= PATH_SIZE)
+    if (!found || !programs[0] || !ComposeText(folder, sizeof folder, "%s\\%s", programs, group)
+        || strlen(folder) + 4 >= PATH_SIZE) {
+        ReportPlace(group, REPORT_LEFT, "cannot be named", 0);
         return 1;
+    }
     DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        ReportPlace(folder, REPORT_GONE, NULL, 0);
         return 1;   // no folder: the command is sent all the same
+    }
 
     // Where the folder and each entry should lie; "" where that cannot be known.
     char programsFinal[ENTRY_FINAL_SIZE], folderFinal[ENTRY_FINAL_SIZE];
     GetEntryFinalPath(programs, programsFinal);
     ComposeExpectedFinalPath(folderFinal, programsFinal, group);
-    if (IsLinkEntry(folder, attributes, folderFinal)) {
+    int noLink = 0;
+    if (IsLinkEntry(folder, attributes, folderFinal))
         DeleteEntryItself(folder, attributes, folderFinal, 0);
-        return 0;
+    else {
+        noLink = !WalkGroupFolder(folder, folderFinal, 1);
+        RemoveDirectoryA(folder);
     }
-    int linkSeen = WalkGroupFolder(folder, folderFinal, 1);
-    RemoveDirectoryA(folder);
-    return !linkSeen;
+    DWORD error = GetLastError();
+    int stays = GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES;
+    ReportPlace(folder, stays ? REPORT_LEFT : REPORT_DELETED, NULL, stays ? error : 0);
+    return noLink;
 }
 
-// Sends "[DeleteGroup(<group>)]" to Program Manager. Nothing is reported:
-// no server, a refusal or a time-out leave the uninstallation going on.
-static void SendDeleteGroup(const char *group)
+// Sends "[DeleteGroup(<group>)]" to Program Manager. 1 when it took the
+// command; no server, a refusal or a time-out leave the uninstallation going on.
+static int SendDeleteGroup(const char *group)
 {
     DWORD instance = 0;
     if (DdeInitializeA(&instance, IgnoreDdeEvent, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
-        return;
+        return 0;
     HSZ service = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
     HSZ topic = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
     HCONV conversation = DdeConnect(instance, service, topic, NULL);
@@ -114,25 +125,37 @@ static void SendDeleteGroup(const char *group)
     ComposeDeleteGroupCommand(command, sizeof command, group);
     // The size counts the terminator: the server reads a zero-terminated
     // command. An execute gives back TRUE or FALSE, no data to free.
-    DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation, NULL, 0, XTYP_EXECUTE,
-                         DDE_TIMEOUT, NULL);
+    HDDEDATA done = DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation, NULL, 0,
+                                         XTYP_EXECUTE, DDE_TIMEOUT, NULL);
     DdeDisconnect(conversation);
+    return done != NULL;
 }
 
 void RemoveProgramGroup(void)
 {
     char group[PATH_SIZE];
     ReadSettingString("", "Group", group, "", sizeof group);
+    if (!group[0]) {
+        ReportPlace("Group", REPORT_NOTED, "none recorded", 0);
+        return;
+    }
     // A name that climbs out of the Programs folder or names another place
     // would have both steps remove what is not the product's group.
-    if (!group[0] || !GroupNameIsFolderSafe(group))
+    if (!GroupNameIsFolderSafe(group)) {
+        ReportPlace(group, REPORT_REFUSED, "not a folder name", 0);
         return;
+    }
     // "Main Tools\" names the folder "Main Tools": both steps use the one
     // spelling, and a server that maps the name to a folder gets a plain path
     // (Wine's Program Manager does nothing for "Main Tools\").
     CollapseEmptyComponents(group);
     int noLink = RemoveGroupFolder(group);
     // Syntax characters would have Program Manager read other commands or another group.
-    if (noLink && GroupNameIsDdeSafe(group))
-        SendDeleteGroup(group);
+    const char *asked = !noLink ? "not asked: a link inside"
+        : !GroupNameIsDdeSafe(group) ? "not asked: command syntax"
+        : SendDeleteGroup(group) ? "asked"
+        : "no answer";
+    char name[PATH_SIZE + 32];
+    FormatText(name, sizeof name, "Program Manager group %s", group);
+    ReportPlace(name, REPORT_NOTED, asked, 0);
 }

@@ -4,7 +4,7 @@
 
 // Reads "Group" from the current user's settings root, empties and removes
 // the group folder below the Programs folder, and asks Program Manager to
-// delete the group. Reports nothing.
+// delete the group. Tells the report what became of both.
 void RemoveProgramGroup(void);
 
 #endif

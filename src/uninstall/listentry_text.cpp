@@ -119,19 +119,25 @@ static int ComponentIsDevice(const char *name, size_t len)
     return 0;
 }
 
-int ListEntryIsPlain(const char *entry)
+const char *const kRefusalReasons[ENTRY_REFUSALS] = {
+    "", "outside the program directory", "a device", "too long", "a link, or lies elsewhere", "not a folder",
+};
+
+int ListEntryFormRefusal(const char *entry)
 {
     if (IsSeparator(entry[0]) || strchr(entry, ':'))
-        return 0;
+        return REFUSED_OUTSIDE;
     const char *component = entry;
     for (;;) {
         size_t len = 0;
         while (component[len] && !IsSeparator(component[len]))
             len++;
-        if (ComponentIsDots(component, len) || ComponentIsDevice(component, len))
-            return 0;
+        if (ComponentIsDots(component, len))
+            return REFUSED_OUTSIDE;
+        if (ComponentIsDevice(component, len))
+            return REFUSED_DEVICE;
         if (!component[len])
-            return 1;
+            return ENTRY_TAKEN;
         component += len + 1;
     }
 }

@@ -39,11 +39,26 @@ enum ListLineResult { LIST_LINE_READ, LIST_LINE_SKIPPED, LIST_END };
 // the file or on a read error (a line cut by the error is dropped too).
 int ReadListLine(ListReader *list, char *line, size_t size);
 
-// 1 when entry is a plain path relative to the program directory: no colon
-// (drive letter, stream), not rooted (so neither UNC nor "\\?\"), no component
-// of dots and blanks alone other than ".", and no device name as a component.
-// The caller still decides on the canonical full path; this only refuses early.
-int ListEntryIsPlain(const char *entry);
+// Why an entry of the list is left alone; ENTRY_TAKEN when it is not.
+enum EntryRefusal {
+    ENTRY_TAKEN,
+    REFUSED_OUTSIDE,      // it leaves the program directory, or names a drive or a stream
+    REFUSED_DEVICE,       // it names a device
+    REFUSED_TOO_LONG,     // its line or its full path does not fit: a cut one names another file
+    REFUSED_LINK,         // it passes through a link, or its final path lies elsewhere
+    REFUSED_NOT_FOLDER,   // a trailing separator names a folder, and it is a file
+    ENTRY_REFUSALS
+};
+
+// What the report says for each refusal.
+extern const char *const kRefusalReasons[ENTRY_REFUSALS];
+
+// ENTRY_TAKEN when entry is a plain path relative to the program directory:
+// no colon (drive letter, stream), not rooted (so neither UNC nor "\\?\"), no
+// component of dots and blanks alone other than "." (REFUSED_OUTSIDE), and no
+// device name as a component (REFUSED_DEVICE). The caller still decides on
+// the canonical full path; this only refuses early.
+int ListEntryFormRefusal(const char *entry);
 
 // 1 when path lies strictly inside the directory named by prefix, which ends
 // in a backslash: path starts with prefix (ASCII letters without regard to

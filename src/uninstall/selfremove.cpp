@@ -25,22 +25,22 @@ static int ConvertToOem(const char *path, char *out, DWORD size)
     return strcmp(back, path) == 0;
 }
 
-static SelfRemovalFailure Failed(SelfRemovalStep step, DWORD error)
+static SelfRemovalOutcome Outcome(SelfRemovalStep step, DWORD error)
 {
-    SelfRemovalFailure failure = {step, error};
+    SelfRemovalOutcome failure = {step, error};
     return failure;
 }
 
-SelfRemovalFailure StartSelfRemoval(const char *modulePath, const char *directory)
+SelfRemovalOutcome StartSelfRemoval(const char *modulePath, const char *directory, int finalMessage)
 {
     // Every text is composed before the file is created; one that does not
     // fit would name another file, so it counts as a batch file that cannot be created.
     char batchPath[PATH_SIZE];
     DWORD len = GetTempPathA(sizeof batchPath, batchPath);
     if (len == 0)
-        return Failed(SELF_REMOVAL_BATCH_PATH, GetLastError());
+        return Outcome(SELF_REMOVAL_BATCH_PATH, GetLastError());
     if (len >= sizeof batchPath || !AppendText(batchPath, sizeof batchPath, BATCH_FILE_NAME))
-        return Failed(SELF_REMOVAL_BATCH_PATH, ERROR_FILENAME_EXCED_RANGE);
+        return Outcome(SELF_REMOVAL_BATCH_PATH, ERROR_FILENAME_EXCED_RANGE);
 
     // How the interpreter is started follows the platform; what the batch
     // file says follows the interpreter that will read it.
@@ -51,22 +51,22 @@ SelfRemovalFailure StartSelfRemoval(const char *modulePath, const char *director
     char interpreter[PATH_SIZE];
     len = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof interpreter);
     if (len == 0)
-        return Failed(SELF_REMOVAL_INTERPRETER, ERROR_ENVVAR_NOT_FOUND);
+        return Outcome(SELF_REMOVAL_INTERPRETER, ERROR_ENVVAR_NOT_FOUND);
     char commandLine[COMMAND_LINE_SIZE];
     if (len >= sizeof interpreter
         || !ComposeText(commandLine, sizeof commandLine, "%s /c \"%s\"", interpreter, batchPath))
-        return Failed(SELF_REMOVAL_INTERPRETER, ERROR_FILENAME_EXCED_RANGE);
+        return Outcome(SELF_REMOVAL_INTERPRETER, ERROR_FILENAME_EXCED_RANGE);
 
     char moduleOem[PATH_SIZE], directoryOem[PATH_SIZE], batchOem[PATH_SIZE];
     char text[BATCH_TEXT_SIZE];
     if (!ConvertToOem(modulePath, moduleOem, sizeof moduleOem)
         || !ConvertToOem(directory, directoryOem, sizeof directoryOem)
         || !ConvertToOem(batchPath, batchOem, sizeof batchOem))
-        return Failed(SELF_REMOVAL_BATCH_TEXT, ERROR_NO_UNICODE_TRANSLATION);
+        return Outcome(SELF_REMOVAL_BATCH_TEXT, ERROR_NO_UNICODE_TRANSLATION);
     if (!ComposeBatchText(text, sizeof text, BatchFormForInterpreter(interpreter), moduleOem, directoryOem,
-                          batchOem))
-        return Failed(SELF_REMOVAL_BATCH_TEXT, ERROR_INVALID_NAME);
-    SelfRemovalFailure failure = {SELF_REMOVAL_WRITE, 0};
+                          batchOem, finalMessage))
+        return Outcome(SELF_REMOVAL_BATCH_TEXT, ERROR_INVALID_NAME);
+    SelfRemovalOutcome outcome = {SELF_REMOVAL_WRITE, 0};
     if (WriteWholeFile(batchPath, text, (DWORD)strlen(text))) {
         STARTUPINFOA startup;
         PROCESS_INFORMATION process;
@@ -92,14 +92,14 @@ SelfRemovalFailure StartSelfRemoval(const char *modulePath, const char *director
                            &startup, &process)) {
             if (windows9x)
                 CloseHandle(nul);
-            ExitProcess(0);
+            return Outcome(SELF_REMOVAL_STARTED, 0);
         }
         // The "NUL" handle goes with the process, after the final message.
-        failure.step = SELF_REMOVAL_START;
+        outcome.step = SELF_REMOVAL_START;
     }
-    failure.error = GetLastError();
+    outcome.error = GetLastError();
     // A batch file cut short could run half a command line; one that no
     // interpreter runs would only wait in the temporary directory.
     DeleteFileA(batchPath);
-    return failure;
+    return outcome;
 }

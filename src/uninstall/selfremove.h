@@ -4,28 +4,32 @@
 
 #include <windows.h>
 
-// The step at which the self-removal could not hand over to the batch file.
+// How the self-removal went: started, or the step at which it could not hand
+// over to the batch file.
 enum SelfRemovalStep {
-    SELF_REMOVAL_BATCH_PATH = 1,   // no temporary directory, or its path and the file name do not fit
+    SELF_REMOVAL_STARTED,          // the batch file was written and its interpreter started
+    SELF_REMOVAL_BATCH_PATH,       // no temporary directory, or its path and the file name do not fit
     SELF_REMOVAL_INTERPRETER,      // COMSPEC unset, empty or too long, or the command line does not fit
     SELF_REMOVAL_BATCH_TEXT,       // a path the OEM code page cannot hold, or that del reads as a pattern
     SELF_REMOVAL_WRITE,            // the batch file could not be written whole
     SELF_REMOVAL_START,            // the interpreter could not be started
 };
 
-// What a self-removal that could not hand over tells its caller: the step
-// and the system's error number (one of ours where no call failed).
-struct SelfRemovalFailure {
+// The step, and for a failed one the system's error number (one of ours
+// where no call failed).
+struct SelfRemovalOutcome {
     SelfRemovalStep step;
     DWORD error;
 };
 
-// Writes "Uninstall.Vel.Bat" into the temporary directory, starts the
-// command interpreter on it without a window and ends the process (exit code
-// 0). The batch file removes directory (the program directory, which is
-// current) unless it is a drive root. Returns only when it cannot hand over;
-// no batch file of this run is left behind then, and the program's file and
-// directory stay: the caller must tell the user.
-SelfRemovalFailure StartSelfRemoval(const char *modulePath, const char *directory);
+// Writes "Uninstall.Vel.Bat" into the temporary directory and starts the
+// command interpreter on it without a window; the caller then ends the
+// process at once, since the batch file's deletions begin a second later.
+// The batch file removes directory (the program directory, which is current)
+// unless it is a drive root, and with finalMessage starts this program with
+// "Warning" when its file stays. When it cannot hand over, no batch file of
+// this run is left behind, and the program's file and directory stay: the
+// caller must tell the user.
+SelfRemovalOutcome StartSelfRemoval(const char *modulePath, const char *directory, int finalMessage);
 
 #endif

@@ -1,6 +1,8 @@
 #include "uninstall/uninstall.h"
 #include "uninstall/group.h"
 #include "uninstall/selfremove.h"
+#include "uninstall/report.h"
+#include "uninstall/options_text.h"
 #include "base/messages.h"
 #include "base/process.h"
 #include "base/product.h"
@@ -12,10 +14,12 @@
 #include <string.h>
 
 // Lines whose entry is settled (deleted, found gone, refused, blank) are
-// skipped in later passes: one bit a line, zeroed at the start of a run.
-// Lines beyond it are judged again in every pass.
+// skipped in later passes, and lines whose entry was deleted are told apart
+// for the report: one bit a line each, zeroed at the start of a run. Lines
+// beyond them are judged again in every pass, and a deletion among them is
+// told as "already gone".
 #define SETTLED_LINES 32768
-static unsigned char s_settled[SETTLED_LINES / 8];
+static unsigned char s_settled[SETTLED_LINES / 8], s_deleted[SETTLED_LINES / 8];
 
 // One run of the deletion passes: what every entry is judged against.
 struct DeletionRun {
@@ -35,17 +39,36 @@ struct DeletionRun {
 // The last run of the deletion passes: the list file is judged by it too.
 static DeletionRun s_run;
 
-static int IsSettled(long line)
+// What a measuring run found, in bytes.
+static ULONGLONG s_measured;
+
+// The size of the file at path, opened as itself where its final path is
+// expected (NULL: any); 0 for a folder, a link, or one that cannot be opened.
+static ULONGLONG SizeOfFile(const char *path, const char *expected)
 {
-    return line < SETTLED_LINES && (s_settled[line / 8] >> (line % 8)) & 1;
+    HANDLE file = OpenEntryItself(path, expected);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION information;
+    ULONGLONG size = 0;
+    if (GetFileInformationByHandle(file, &information)
+        && !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        size = (ULONGLONG)information.nFileSizeHigh << 32 | information.nFileSizeLow;
+    CloseHandle(file);
+    return size;
 }
 
-// 0 when the line lies beyond the bits: it is judged again next pass.
-static int Settle(long line)
+static int IsMarked(const unsigned char *bits, long line)
+{
+    return line < SETTLED_LINES && (bits[line / 8] >> (line % 8)) & 1;
+}
+
+// 0 when the line lies beyond the bits.
+static int Mark(unsigned char *bits, long line)
 {
     if (line >= SETTLED_LINES)
         return 0;
-    s_settled[line / 8] |= (unsigned char)(1 << (line % 8));
+    bits[line / 8] |= (unsigned char)(1 << (line % 8));
     return 1;
 }
 
@@ -76,48 +99,80 @@ static int PassesThroughLink(DeletionRun *run, char *path)
 // without a trailing separator and with short aliases expanded, into path
 // (PATH_SIZE), and the final path that must be found there into expected
 // (ENTRY_FINAL_SIZE; "" when it cannot be known, and then the entry is
-// refused when opened). 0 when the entry must not be touched: it is not
-// plain, leaves the program directory once made canonical, passes through a
-// link, names a file with a trailing separator, is not there to be expanded,
-// or its full path would not fit (a cut path names another file). Every
-// refusal of an entry is made here, but the one only the open can make: the
-// final path is not expected.
+// refused when opened). ENTRY_TAKEN, or why the entry must not be touched:
+// it is not plain, leaves the program directory once made canonical, passes
+// through a link, names a file with a trailing separator, or its full path
+// would not fit (a cut path names another file). Every refusal of an entry
+// is made here, but the one only the open can make: the final path is not
+// expected.
 static int JudgeListEntry(DeletionRun *run, const char *entry, char *path, char *expected)
 {
-    char composed[PATH_SIZE];
-    if (!ListEntryIsPlain(entry) || !ComposeText(composed, sizeof composed, "%s%s", run->canonicalPrefix, entry))
-        return 0;
-    char *namePart;
-    DWORD len = GetFullPathNameA(composed, PATH_SIZE, path, &namePart);
+    int refusal = ListEntryFormRefusal(entry);
+    if (refusal)
+        return refusal;
+    char composed[PATH_SIZE], *namePart;
+    DWORD len = 0;
+    if (ComposeText(composed, sizeof composed, "%s%s", run->canonicalPrefix, entry))
+        len = GetFullPathNameA(composed, PATH_SIZE, path, &namePart);
     if (len == 0 || len >= PATH_SIZE)
-        return 0;
+        return REFUSED_TOO_LONG;
     // GetFullPathNameA leaves one separator of a run at the end: it names the
     // directory the path without it names, and nothing when that is a file.
     int directoryOnly = path[len - 1] == '\\';
     path[len - directoryOnly] = 0;
     // The aliases the system makes hold a tilde: names without one cost no
-    // lookup (an alias set without one lies elsewhere when opened, and is
-    // refused). Expanded, the path must still lie below the long prefix.
+    // lookup. One that cannot be expanded (not there, or a long name outside
+    // the code page) stays as written: it is found gone, or its final path
+    // lies elsewhere. Expanded, the path must still lie below the long prefix.
     size_t prefixLen = strlen(run->canonicalPrefix);
-    if (!PathIsStrictlyInside(path, run->canonicalPrefix)
-        || (strchr(path + prefixLen, '~') && !ExpandShortNames(path))
-        || !PathIsStrictlyInside(path, run->canonicalPrefix) || PassesThroughLink(run, path)
-        || (directoryOnly && !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY)))
-        return 0;   // an entry that is not there has every attribute: it is found gone when opened
+    if (PathIsStrictlyInside(path, run->canonicalPrefix) && strchr(path + prefixLen, '~'))
+        ExpandShortNames(path);
+    if (!PathIsStrictlyInside(path, run->canonicalPrefix))
+        return REFUSED_OUTSIDE;
+    if (PassesThroughLink(run, path))
+        return REFUSED_LINK;
+    // An entry that is not there has every attribute: it is found gone when opened.
+    if (directoryOnly && !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY))
+        return REFUSED_NOT_FOLDER;
     expected[0] = 0;
     if (run->finalPrefix[0])
         ComposeText(expected, ENTRY_FINAL_SIZE, "%s%s", run->finalPrefix, path + prefixLen);
-    return 1;
+    return ENTRY_TAKEN;
 }
 
 // Deletes one list entry, judged first, only as itself; its full path is left
-// in path (PATH_SIZE). Its attributes are not read unless a delete needs them.
-static int DeleteListEntry(DeletionRun *run, const char *entry, char *path)
+// in path (PATH_SIZE), and why it was refused in *refusal. Its attributes are
+// not read unless a delete needs them.
+static int DeleteListEntry(DeletionRun *run, const char *entry, char *path, int *refusal)
 {
     char expected[ENTRY_FINAL_SIZE];
-    if (!JudgeListEntry(run, entry, path, expected))
-        return ENTRY_SETTLED;
-    return DeleteEntryItself(path, ENTRY_ATTRIBUTES_UNKNOWN, expected, run->options);
+    *refusal = JudgeListEntry(run, entry, path, expected);
+    if (*refusal)
+        return ENTRY_REFUSED;
+    // A measuring run deletes nothing: every entry is settled in its one pass.
+    if (run->options & PASSES_MEASURE) {
+        s_measured += SizeOfFile(path, expected);
+        return ENTRY_GONE;
+    }
+    int outcome = DeleteEntryItself(path, ENTRY_ATTRIBUTES_UNKNOWN, expected, run->options);
+    if (outcome == ENTRY_REFUSED)
+        *refusal = REFUSED_LINK;
+    return outcome;
+}
+
+// The report's outcome of each entry outcome.
+static const unsigned char kReported[] = {REPORT_LEFT, REPORT_DELETED, REPORT_GONE, REPORT_REFUSED};
+
+// Deletes one list entry as DeleteListEntry does and tells the report what
+// became of it, naming it as given; deleted: the passes deleted it already.
+// Those that stay tell why: the Windows error number of the failed delete.
+static void RemoveListEntry(const char *entry, int deleted)
+{
+    char path[PATH_SIZE];
+    int refusal = ENTRY_TAKEN;
+    int outcome = deleted ? ENTRY_DELETED : DeleteListEntry(&s_run, entry, path, &refusal);
+    ReportPlace(entry, (ReportOutcome)kReported[outcome], refusal ? kRefusalReasons[refusal] : NULL,
+                outcome == ENTRY_STAYS ? GetLastError() : 0);
 }
 
 // 1 when path (size bytes, not "") ends in a backslash, one appended where it
@@ -151,10 +206,20 @@ static void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, int 
         EndInBackslash(run->finalPrefix, sizeof run->finalPrefix);
 }
 
+// Back to the list's start; 0 when the file cannot be moved.
+static int RewindList(ListReader *list)
+{
+    if (SetFilePointer((HANDLE)list->source, 0, NULL, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return 0;
+    StartListReader(list, list->fill, list->source);
+    return 1;
+}
+
 int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options, long *entriesTried)
 {
     StartDeletionRun(&s_run, directoryPrefix, options);
     memset(s_settled, 0, sizeof s_settled);
+    memset(s_deleted, 0, sizeof s_deleted);
 
     char line[LIST_LINE_SIZE];
     char path[PATH_SIZE];
@@ -170,15 +235,15 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
             number++;
             if (passes > 1 && number > lastPending)
                 break;   // everything after the last pending entry is settled
-            if (IsSettled(number))
+            if (IsMarked(s_settled, number))
                 continue;
-            int outcome = ENTRY_SETTLED;
+            int outcome = ENTRY_GONE, refusal;
             if (result == LIST_LINE_READ) {
                 TrimLineEnd(line);
                 if (line[0]) {
                     entries += passes == 1;
                     tried++;
-                    outcome = DeleteListEntry(&s_run, line, path);
+                    outcome = DeleteListEntry(&s_run, line, path, &refusal);
                 }
             }
             // A delete counts only when the entry is gone afterwards, whatever
@@ -192,7 +257,9 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
                 else
                     outcome = ENTRY_STAYS;
             }
-            if (outcome == ENTRY_STAYS || !Settle(number))
+            if (outcome == ENTRY_DELETED)
+                Mark(s_deleted, number);
+            if (outcome == ENTRY_STAYS || !Mark(s_settled, number))
                 pendingNow = number;
         }
         if (entriesTried)
@@ -206,18 +273,32 @@ int RunDeletionPasses(ListReader *list, const char *directoryPrefix, int options
         if (pendingNow < 0)
             return passes + 1;
         lastPending = pendingNow;
-        if (SetFilePointer((HANDLE)list->source, 0, NULL, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        if (!RewindList(list))
             return passes;
-        StartListReader(list, list->fill, list->source);
     }
 }
 
-// The list goes as itself, like a listed entry, judged as the passes judged
-// theirs: a list that is a link to a file elsewhere leaves that file alone.
-static void DeleteListFile(void)
+void ReportListEntries(ListReader *list)
 {
-    char path[PATH_SIZE];
-    DeleteListEntry(&s_run, LIST_FILE_NAME, path);
+    char line[LIST_LINE_SIZE];
+    long number = -1;
+    int result;
+    s_run.checkedParent[0] = 0;
+    if (!RewindList(list))
+        return;
+    while ((result = ReadListLine(list, line, sizeof line)) != LIST_END) {
+        number++;
+        if (result == LIST_LINE_SKIPPED) {
+            // Too long to be named: named by its number.
+            char name[32];
+            FormatText(name, sizeof name, "line %d", (int)number + 1);
+            ReportPlace(name, REPORT_REFUSED, kRefusalReasons[REFUSED_TOO_LONG], 0);
+            continue;
+        }
+        TrimLineEnd(line);
+        if (line[0])
+            RemoveListEntry(line, IsMarked(s_deleted, number));
+    }
 }
 
 static int ReadListFile(void *file, char *buffer, size_t size)
@@ -260,24 +341,90 @@ static int ModulePathIsExact(const char *modulePath)
     return backLen == (int)len + 1 && memcmp(wide, back, len * sizeof(WCHAR)) == 0;
 }
 
-void RunUninstall(void)
+// The list goes as itself, like a listed entry, judged as the passes judged
+// theirs: a list that is a link to a file elsewhere leaves that file alone.
+static void RemoveListFile(void)
 {
+    RemoveListEntry(LIST_FILE_NAME, 0);
+}
+
+// 1 when root\path exists, opened as itself.
+static int KeyExists(HKEY root, const char *path)
+{
+    HKEY key = OpenRegistryKeyItself(root, path, KEY_READ);
+    if (key)
+        RegCloseKey(key);
+    return key != NULL;
+}
+
+// The product's keys in the order they go: the settings trees below
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, which stays the current hive,
+// then the two system registrations, each deleted as itself (a link goes as
+// the link).
+static const struct {
+    HKEY root;
+    const char *path;
+} kProductKeys[] = {
+    {HKEY_LOCAL_MACHINE, SETTINGS_ROOT},
+    {HKEY_CURRENT_USER, SETTINGS_ROOT},
+    {HKEY_LOCAL_MACHINE, UNINSTALL_KEY},
+    {HKEY_LOCAL_MACHINE, APP_PATHS_KEY},
+};
+
+static void RemoveProductKeys(void)
+{
+    for (unsigned i = 0; i < sizeof kProductKeys / sizeof kProductKeys[0]; i++) {
+        HKEY root = kProductKeys[i].root;
+        const char *path = kProductKeys[i].path;
+        int existed = KeyExists(root, path);
+        if (i < 2) {
+            SetSettingsHive(root);
+            DeleteRegistryTree(path);
+        } else {
+            DeleteRegistryKeyAtPath(root, path);
+        }
+        char name[PATH_SIZE];
+        FormatText(name, sizeof name, "%s\\%s", root == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE",
+                   path);
+        ReportPlace(name, KeyExists(root, path) ? REPORT_LEFT : existed ? REPORT_DELETED : REPORT_GONE, NULL, 0);
+    }
+}
+
+// What the report says of each step at which the batch file could not take over.
+static const char *const kSelfRemovalSteps[] = {
+    "written and started", "no temporary path", "no command interpreter", "a path outside the OEM code page",
+    "not written", "not started",
+};
+
+int RunUninstall(const char *commandLine)
+{
+    UninstallOptions options;
+    ReadUninstallOptions(commandLine, &options);
+    // Named where the program was started: the directory changes below.
+    char reportPath[PATH_SIZE], *namePart;
+    DWORD len = GetFullPathNameA(options.reportPath, PATH_SIZE, reportPath, &namePart);
+    int reported = options.reportPath[0] && len > 0 && len < PATH_SIZE;
+
     char modulePath[PATH_SIZE];
     if (!GetModulePath(modulePath))
-        return;   // a cut path would name another file and another directory
+        return options.silent;   // a cut path would name another file and another directory
 
     char directory[PATH_SIZE], directoryPrefix[PATH_SIZE], listPath[PATH_SIZE];
     if (!FindLastBackslash(modulePath) || !ComposeProgramDirectory(directory, sizeof directory, modulePath))
-        return;
-    size_t len = strlen(directory);
+        return options.silent;
+    len = strlen(directory);
     if (len == 0)
-        return;
+        return options.silent;
     // The module path is longer than the directory and its backslash: it fits.
     ComposeText(directoryPrefix, sizeof directoryPrefix, directory[len - 1] == '\\' ? "%s" : "%s\\", directory);
 
-    if (MessageBoxA(NULL, LoadMessageText(IDS_CONFIRM), LoadMessageText(IDS_CAPTION),
-                    MB_YESNO | MB_ICONQUESTION | MESSAGE_FLAGS) != IDYES)
-        return;
+    // Silent: as if the answer were Yes, and no window at all.
+    if (!options.silent
+        && MessageBoxA(NULL, LoadMessageText(IDS_CONFIRM), LoadMessageText(IDS_CAPTION),
+                       MB_YESNO | MB_ICONQUESTION | MESSAGE_FLAGS) != IDYES)
+        return 0;
+    if (options.report)
+        reported = reported && OpenReport(reportPath);
 
     // Nothing depends on the directory the program was started in: the list
     // is opened by its full path. A program directory that its ANSI path does
@@ -287,28 +434,52 @@ void RunUninstall(void)
     if (!ModulePathIsExact(modulePath) || !SetCurrentDirectoryA(directory)
         || !ComposeText(listPath, sizeof listPath, "%s%s", directoryPrefix, LIST_FILE_NAME)
         || !OpenListFile(&list, listPath)) {
+        ReportPlace(LIST_FILE_NAME, REPORT_NOTED, "cannot be opened, nothing changed", 0);
+        CloseReport();
+        if (options.silent)
+            return 1;
         char text[MESSAGE_SLOT_SIZE + sizeof LIST_FILE_NAME + 1];
         FormatText(text, sizeof text, "%s %s", LoadMessageText(IDS_NO_LIST_FILE), LIST_FILE_NAME);
         MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONERROR | MESSAGE_FLAGS);
-        return;
+        return 0;
     }
     RunDeletionPasses(&list, directoryPrefix, 0, NULL);
+    // The outcome of every entry, for the report and the exit code.
+    if (options.report || options.silent)
+        ReportListEntries(&list);
     CloseListFile(&list);
-    DeleteListFile();
+    RemoveListFile();
 
     // The group name is read from the current user's settings: before they go.
     RemoveProgramGroup();
 
-    SetSettingsHive(HKEY_LOCAL_MACHINE);
-    DeleteRegistryTree(SETTINGS_ROOT);
-    SetSettingsHive(HKEY_CURRENT_USER);
-    DeleteRegistryTree(SETTINGS_ROOT);
-    DeleteRegistryKeyAtPath(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);   // a link goes as the link
-    DeleteRegistryKeyAtPath(HKEY_LOCAL_MACHINE, APP_PATHS_KEY);
+    RemoveProductKeys();
 
-    // Back here only when the batch file could not take over: the program's
-    // file and directory stay, and the user must not be left believing
-    // everything has gone.
-    StartSelfRemoval(modulePath, directory);
-    ShowFinalMessage();
+    // The batch file's own outcome comes after this process has ended.
+    SelfRemovalOutcome handover = StartSelfRemoval(modulePath, directory, !options.silent);
+    ReportPlace(BATCH_FILE_NAME, handover.step ? REPORT_LEFT : REPORT_NOTED, kSelfRemovalSteps[handover.step],
+                handover.step ? handover.error : 0);
+    // Back here without a batch file to take over: the program's file and
+    // directory stay, and the user must not be left believing everything has gone.
+    if (handover.step && !options.silent)
+        ShowFinalMessage();
+    CloseReport();
+    return options.silent && (ReportSomethingLeft() || (options.report && !reported)) ? 2 : 0;
+}
+
+int MeasureInstallation(DWORD *installedKiB)
+{
+    char modulePath[PATH_SIZE], directoryPrefix[PATH_SIZE], listPath[PATH_SIZE];
+    ListReader list;
+    if (!GetModulePath(modulePath) || !ComposeProgramFilePath(directoryPrefix, sizeof directoryPrefix, modulePath, "")
+        || !ComposeProgramFilePath(listPath, sizeof listPath, modulePath, LIST_FILE_NAME)
+        || !OpenListFile(&list, listPath))
+        return 0;
+    // The uninstall deletes this program's file and the list too.
+    s_measured = SizeOfFile(modulePath, NULL) + SizeOfFile(listPath, NULL);
+    RunDeletionPasses(&list, directoryPrefix, PASSES_MEASURE, NULL);
+    CloseListFile(&list);
+    ULONGLONG kib = (s_measured + 1023) >> 10;
+    *installedKiB = kib > 0xFFFFFFFE ? 0xFFFFFFFE : (DWORD)kib;
+    return 1;
 }

@@ -209,6 +209,20 @@ void ExpectTree(const Tree &expected, HKEY root, const std::string &path)
     EXPECT_TRUE(report.empty()) << "below " << path << ":\n" << report;
 }
 
+void CopyWithFileVersion(const std::string &from, const std::string &to, WORD major, WORD minor, WORD build,
+                         WORD revision)
+{
+    std::string bytes = ReadBytes(from);
+    // The fixed file information starts with its signature, the file version after the structure's
+    // version; the resources come last in the file (the signature may be in its code too).
+    const char signature[] = {'\xbd', '\x04', '\xef', '\xfe'};
+    size_t at = bytes.rfind(std::string(signature, 4));
+    ASSERT_NE(std::string::npos, at) << from << " has no version resource";
+    DWORD words[] = {(DWORD)major << 16 | minor, (DWORD)build << 16 | revision};
+    memcpy(&bytes[at + 8], words, sizeof words);
+    WriteBytes(to, bytes);
+}
+
 void RegisterFixture::SetUp()
 {
     SetWindowsVersion("");
@@ -254,13 +268,13 @@ std::string RegisterFixture::Install(const std::string &dir)
     return InstallProductAt(dir);
 }
 
-void RegisterFixture::RunRegister(const std::string &exe, const std::string &rest)
+void RegisterFixture::RunRegister(const std::string &exe, const std::string &rest, DWORD exitCode)
 {
     std::string commandLine = "\"" + exe + "\"" + rest;
     SCOPED_TRACE(commandLine);
     HANDLE process = Start(commandLine);
     ASSERT_NE(nullptr, process);
-    EXPECT_EQ(0u, WaitAndClose(process));
+    EXPECT_EQ(exitCode, WaitAndClose(process));
     EXPECT_TRUE(WaitForNoMessageBox(0)) << "register shows no message";
 }
 
@@ -320,12 +334,18 @@ std::string UninstallCommand(const std::string &exe)
     return quote ? "\"" + exe + "\"" : exe;
 }
 
-void RegisterFixture::ExpectRegistration(const std::string &exe)
+void RegisterFixture::ExpectRegistration(const std::string &exe, const Tree &extra)
 {
     std::string dir = exe.substr(0, exe.rfind('\\'));
-    Tree uninstall, appPaths;
+    std::string command = UninstallCommand(exe);
+    Tree uninstall = extra, appPaths;
     AddValue(&uninstall, "", "DisplayName", StringValue("VEL file manager"));
-    AddValue(&uninstall, "", "UninstallString", StringValue(UninstallCommand(exe)));
+    AddValue(&uninstall, "", "UninstallString", StringValue(command));
+    AddValue(&uninstall, "", "QuietUninstallString", StringValue(command + " /S"));
+    AddValue(&uninstall, "", "DisplayIcon", StringValue(dir + "\\Vel.exe,0"));
+    AddValue(&uninstall, "", "InstallLocation", StringValue(dir));
+    AddValue(&uninstall, "", "NoModify", DwordValue(1));
+    AddValue(&uninstall, "", "NoRepair", DwordValue(1));
     AddValue(&appPaths, "", "", StringValue(dir + "\\Vel.exe"));
     AddValue(&appPaths, "", "Path", StringValue(dir));
     ExpectTree(uninstall, HKEY_LOCAL_MACHINE, kUninstallKey);

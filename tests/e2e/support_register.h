@@ -36,6 +36,11 @@ void AddCurrentUserEntries(Tree *tree, const std::string &group);
 // quotes when it holds a blank, '&', '+' or ',' or starts with '-' or '^'.
 std::string UninstallCommand(const std::string &exe);
 
+// Copies a program file with its version resource's file version set to
+// major.minor.build.revision, as a file manager of that version has it.
+void CopyWithFileVersion(const std::string &from, const std::string &to, WORD major, WORD minor, WORD build,
+                         WORD revision);
+
 // Compares a whole tree, listing every missing, extra and differing entry.
 void ExpectTree(const Tree &expected, HKEY root, const std::string &path);
 
@@ -48,8 +53,8 @@ protected:
 
     // Copies the product into dir (removed again on tear-down); returns its path.
     std::string Install(const std::string &dir);
-    // Runs "<quoted exe><rest>" and expects it to end quietly with 0.
-    void RunRegister(const std::string &exe, const std::string &rest);
+    // Runs "<quoted exe><rest>" and expects it to end quietly with exitCode.
+    void RunRegister(const std::string &exe, const std::string &rest, DWORD exitCode = 0);
     static void CleanRegistry();
 
     void SetPathExt(const char *value);   // NULL unsets it for the program
@@ -61,8 +66,9 @@ protected:
     void DenyMachineKeys();
     void AllowMachineKeys();
 
-    // Checks the Add/Remove Programs and App Paths entries for an exe.
-    static void ExpectRegistration(const std::string &exe);
+    // Checks the Add/Remove Programs and App Paths entries for an exe: the
+    // values every entry has, and those of extra (version, size).
+    static void ExpectRegistration(const std::string &exe, const Tree &extra = Tree());
     static void ExpectNoRegistration();
 
 private:

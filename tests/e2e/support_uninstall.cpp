@@ -92,6 +92,42 @@ DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const st
     return WaitAndClose(process, 1000);
 }
 
+DWORD RunSilently(const std::string &commandLine, const std::string &currentDirectory)
+{
+    HANDLE process = Start(commandLine, currentDirectory);
+    EXPECT_NE(nullptr, process) << commandLine;
+    if (!process)
+        return STILL_ACTIVE;
+    for (DWORD waited = 0; waited < 60000 && WaitForSingleObject(process, 50) == WAIT_TIMEOUT; waited += 50) {
+        HWND box = FindWindowA("#32770", "Uninstall VEL");
+        if (!box || !IsWindowVisible(box))
+            continue;
+        Sleep(100);   // let the box finish laying out its controls
+        ADD_FAILURE() << "a silent uninstall shows a window: " << MessageBoxText(box);
+        Answer(box, HasButton(box, IDYES) ? IDYES : IDOK);
+        WaitForNoMessageBox();
+    }
+    return WaitAndClose(process, 1000);
+}
+
+std::vector<std::string> ReportLines(const std::string &path)
+{
+    std::string text = ReadBytes(path);
+    if (text == "<missing>")
+        return {text};
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) {
+            lines.push_back("<no CR LF>");
+            break;
+        }
+        start = end + 2;
+    }
+    return lines;
+}
+
 std::string FinalMessage(const std::string &programPath)
 {
     return "Uninstall completed\nYou should delete " + programPath + " manually";

@@ -38,6 +38,16 @@ HWND WaitForNextMessageBox(HWND previous, DWORD milliseconds = 20000);
 DWORD RunUninstallAnswering(const std::string &commandLine, int answer, const std::string &currentDirectory = "",
                             std::string *finalMessage = nullptr);
 
+// Runs a silent uninstall (commandLine holds "/S") in currentDirectory and
+// waits for it to end. It must show no window: one that comes all the same
+// fails the test and is answered (Yes, or OK), so that the run cannot hang.
+// Returns the exit code (STILL_ACTIVE when the program did not end).
+DWORD RunSilently(const std::string &commandLine, const std::string &currentDirectory = "");
+
+// The lines of a report file, without their CR LF; "<missing>" alone when
+// there is none, and "<no CR LF>" after a line that does not end in one.
+std::vector<std::string> ReportLines(const std::string &path);
+
 // The final message as the user reads it, naming the program's file.
 std::string FinalMessage(const std::string &programPath);
 

@@ -134,4 +134,16 @@ TEST_F(InstallerChain, SilentInstallThenRemovalThroughTheSystemLeavesOnlyWhatIsK
     EXPECT_TRUE(left.empty()) << left;
     EXPECT_TRUE(KeyExists(HKEY_USERS, kDefaultSettings));
     EXPECT_EQ("ZIP archive", GetString(HKEY_CLASSES_ROOT, ".zip", ""));
+
+    // Installed again, and removed as a deployment tool removes it: through
+    // the silent command the Programs list gives, with no window and exit code 0.
+    RemoveTree(dir);
+    ASSERT_EQ(0u, WaitAndClose(Start("\"" + InstallerExample() + "\" /S"), 300000)) << "second silent install";
+    std::string quiet = GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    EXPECT_EQ("\"" + dir + "\\VelUninstall.exe\" /S", quiet);
+    EXPECT_EQ(0u, RunSilently(quiet));
+    EXPECT_TRUE(WaitUntilGone(dir, 120000)) << "nothing of the user's this time: the directory goes";
+    EXPECT_TRUE(WaitUntilGone(BatchPath(), 60000));
+    const std::vector<snapshot::Change> leftAgain = snapshot::Unexpected(snapshot::Compare(before, snapshot::Take()), kept);
+    EXPECT_TRUE(leftAgain.empty()) << leftAgain;
 }

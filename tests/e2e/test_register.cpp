@@ -198,12 +198,62 @@ TEST_F(Register, SystemUninstallerStartsThisProgramNotOneOnTheWayToIt)
     EXPECT_TRUE(Exists(exe));
 }
 
+TEST_F(Register, ProgramsListEntryHasTheFileManagersVersionAndTheSizeTheUninstallRemoves)
+{
+    const std::string dir = kProgramFiles, outside = "C:\\VelOutside";
+    Keep(outside);
+    // Counted: the program, the list and the listed files that exist and
+    // would go; not a folder's, a refused entry's, a link's or a missing one's.
+    const std::string list = "Vel.exe\r\nDocs\\Manual.txt\r\nDocs\r\nGone.txt\r\n..\\VelOutside\\Big.bin\r\n"
+                             "nul\r\nLink.bin\r\n";
+    struct Row {
+        const char *name;
+        bool versioned, listed;
+    } rows[] = {
+        {"a versioned file manager and a list", true, true},
+        {"no version resource", false, true},
+        {"no list", true, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        CleanRegistry();
+        std::string exe = Install(dir);
+        if (row.versioned)
+            CopyWithFileVersion(BuiltProduct(), dir + "\\Vel.exe", 3, 14, 159, 2653);
+        else
+            ASSERT_TRUE(CopyFileA(StandIn("args").c_str(), (dir + "\\Vel.exe").c_str(), FALSE));
+        MakeDirs(dir + "\\Docs");
+        WriteBytes(dir + "\\Docs\\Manual.txt", std::string(3000, 'm'));
+        MakeDirs(outside);
+        WriteBytes(outside + "\\Big.bin", std::string(200000, 'b'));
+        ASSERT_TRUE(MakeSymlink(dir + "\\Link.bin", outside + "\\Big.bin"));
+        if (row.listed)
+            WriteBytes(dir + "\\UnInstall.lst", list);
+        RunRegister(exe, " register Main");
+
+        Tree extra;
+        if (row.versioned) {
+            AddValue(&extra, "", "DisplayVersion", StringValue("3.14.159.2653"));
+            AddValue(&extra, "", "VersionMajor", DwordValue(3));
+            AddValue(&extra, "", "VersionMinor", DwordValue(14));
+        }
+        if (row.listed) {
+            ULONGLONG bytes = 0;
+            for (const char *name : {"VelUninstall.exe", "UnInstall.lst", "Vel.exe", "Docs\\Manual.txt"})
+                bytes += ReadBytes(dir + "\\" + name).size();
+            AddValue(&extra, "", "EstimatedSize", DwordValue((DWORD)((bytes + 1023) / 1024)));
+        }
+        ExpectRegistration(exe, extra);
+        RemoveSymlink(dir + "\\Link.bin");
+    }
+}
+
 TEST_F(Register, WithoutWriteAccessToTheMachineHiveOnlyDefaultsAreWritten)
 {
     std::string exe = Install(kProgramFiles);
     SetPathExt(nullptr);
     DenyMachineKeys();
-    RunRegister(exe, " register Main Tools");
+    RunRegister(exe, " register Main Tools", 1);   // the installer must learn it
     AllowMachineKeys();
 
     const char *mask = "*.exe,*.com,*.bat,%PATHEXT%,*.cmd";

@@ -3,6 +3,7 @@
 // removes the program's file and directory after the program has ended.
 #include "e2e/support_uninstall.h"
 
+#include <algorithm>
 #include <optional>
 
 using namespace e2e;
@@ -147,6 +148,103 @@ TEST_F(Uninstall, AnswerNoChangesNothing)
     EXPECT_FALSE(Exists(BatchPath()));
 }
 
+TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
+{
+    // Each row: the words after the program's name, what the installation
+    // holds besides the sample, the exit code, and lines its report must hold
+    // (the counts line last). A report in a folder with blanks, quoted either
+    // way; one that cannot be created; an interactive run with a report.
+    const std::string dir = "C:\\VelSilent", reports = "C:\\Vel Reports";
+    const std::string report = reports + "\\u n.log";
+    Keep(reports);
+    Keep("C:\\VelOutside.txt");
+    MakeDirs(reports);
+    const std::string group = ProgramsFolder() + "\\" + kGroup;
+    const std::string keys[] = {"HKEY_LOCAL_MACHINE\\Software\\Vel", "HKEY_CURRENT_USER\\Software\\Vel",
+                                "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey),
+                                "HKEY_LOCAL_MACHINE\\" + std::string(kAppPathsKey)};
+    enum Setup { SAMPLE, NO_LIST, STAYS, NO_INTERPRETER };
+    struct Row {
+        const char *name;
+        std::string words, report;
+        Setup setup;
+        DWORD exitCode;
+        bool interactive;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"everything goes", " /S \"/LOG=" + report + "\"", report, SAMPLE, 0, false,
+         {"Docs: deleted", "Forms\\Sub\\: deleted", "Vel.exe: deleted", "UnInstall.lst: deleted", group + ": deleted",
+          "Program Manager group " + std::string(kGroup) + ": asked", keys[0] + ": deleted", keys[1] + ": deleted",
+          keys[2] + ": deleted", keys[3] + ": deleted", "Uninstall.Vel.Bat: written and started",
+          "19 deleted, 0 already gone, 0 refused, 0 left"}},
+        {"some entries stay", " /log=\"" + report + "\" /s", report, STAYS, 2, false,
+         {"..\\VelOutside.txt: refused: outside the program directory", "Docs\\nul.txt: refused: a device",
+          "Link.txt: refused: a link, or lies elsewhere", "Kept\\mine.txt\\: refused: not a folder",
+          "line 19: refused: too long", "Gone.txt: already gone", "Kept: left: error 145", "Docs: deleted",
+          "19 deleted, 1 already gone, 5 refused, 1 left"}},
+        {"no list", " /S /LOG=\"" + reports + "\\none.log\"", reports + "\\none.log", NO_LIST, 1, false,
+         {"UnInstall.lst: cannot be opened, nothing changed", "0 deleted, 0 already gone, 0 refused, 0 left"}},
+        {"no interpreter", " /S /LOG=\"" + reports + "\\none.log\"", reports + "\\none.log", NO_INTERPRETER, 2, false,
+         {"Uninstall.Vel.Bat: left: not started: error 2", "19 deleted, 0 already gone, 0 refused, 1 left"}},
+        {"report cannot be created", " /S /LOG=C:\\VelNoSuchDir\\u.log", "C:\\VelNoSuchDir\\u.log", SAMPLE, 2, false, {"<missing>"}},
+        {"interactive, with a report", " \"/LOG=" + reports + "\\asked.log\"", reports + "\\asked.log", SAMPLE, 0, true,
+         {"Vel.exe: deleted", "19 deleted, 0 already gone, 0 refused, 0 left"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        DeleteFileA(BatchPath().c_str());
+        std::string exe = InstallSample(dir);
+        const std::string &reportPath = row.report;
+        DeleteFileA(reportPath.c_str());
+        std::string list = ReadBytes(dir + "\\UnInstall.lst");
+        if (row.setup == NO_LIST)
+            DeleteFileA((dir + "\\UnInstall.lst").c_str());
+        if (row.setup == STAYS) {
+            WriteBytes("C:\\VelOutside.txt", "keep");
+            MakeDirs(dir + "\\Kept");
+            WriteBytes(dir + "\\Kept\\mine.txt", "the user's");
+            ASSERT_TRUE(MakeSymlink(dir + "\\Link.txt", "C:\\VelOutside.txt"));
+            // The sample's list has 15 lines; the line of 600 characters is the 19th.
+            WriteBytes(dir + "\\UnInstall.lst", list + "\r\n..\\VelOutside.txt\r\nDocs\\nul.txt\r\nLink.txt\r\n"
+                                                  + std::string(600, 'x') + "\r\nKept\\mine.txt\\\r\nGone.txt\r\nKept");
+        }
+        DWORD code;
+        {
+            ProgmanRecorder programManager;   // it answers
+            std::optional<ScopedVariable> interpreter;
+            if (row.setup == NO_INTERPRETER)
+                interpreter.emplace("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
+            code = row.interactive ? RunUninstallAnswering("\"" + exe + "\"" + row.words, IDYES)
+                                   : RunSilently("\"" + exe + "\"" + row.words);
+        }
+        EXPECT_EQ(row.exitCode, code);
+        std::vector<std::string> lines = ReportLines(reportPath);
+        for (const std::string &line : row.lines)
+            EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line))
+                << "no line \"" << line << "\" in\n" << ReadBytes(reportPath);
+        EXPECT_EQ(row.lines.back(), lines.back()) << "the counts come last";
+        if (row.setup == NO_LIST) {
+            ExpectRegistrationKept();
+            EXPECT_TRUE(Exists(dir + "\\Docs\\readme.txt"));
+        } else if (row.setup == SAMPLE) {
+            EXPECT_TRUE(WaitUntilGone(dir, 30000)) << "the batch file leaves the program directory";
+            ExpectRegistrationGone();
+        } else {
+            ExpectRegistrationGone();
+            EXPECT_FALSE(Exists(dir + "\\Docs"));
+        }
+        if (row.setup == STAYS) {
+            EXPECT_EQ("keep", ReadBytes("C:\\VelOutside.txt"));
+            EXPECT_EQ("the user's", ReadBytes(dir + "\\Kept\\mine.txt"));
+            RemoveSymlink(dir + "\\Link.txt");
+        }
+        EXPECT_TRUE(WaitUntilGone(BatchPath(), 30000));
+        EXPECT_TRUE(WaitForNoMessageBox(0));
+        DeleteFileA(reportPath.c_str());
+        RemoveTree(dir);
+    }
+}
+
 TEST_F(Uninstall, UnreachableListIsReportedAndNothingRemoved)
 {
     // A program directory named outside the ANSI code page: its ANSI path
@@ -274,14 +372,17 @@ TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
     const std::string interpreters = "C:\\VelInterpreter";
     Keep(interpreters);
     MakeDirs(interpreters);
-    struct Row { const char *version, *interpreter; bool startWait; std::string dir, written; } rows[] = {
-        {"", "cmd.exe", false, "C:\\VelBatch", "C:\\VelBatch"},
-        {"win98", "COMMAND.COM", true, "C:\\VelBatch", "C:\\VelBatch"},
-        {"win98", "cmd.exe", false, "C:\\VelBatch", "C:\\VelBatch"},
-        {"", "cmd.exe", false, "C:\\V\xE9l 100%", "C:\\V\x82l 100%%"},
+    // A silent uninstall's batch file starts no final message: it shows no window.
+    struct Row { const char *version, *interpreter; bool startWait, silent; std::string dir, written; } rows[] = {
+        {"", "cmd.exe", false, false, "C:\\VelBatch", "C:\\VelBatch"},
+        {"win98", "COMMAND.COM", true, false, "C:\\VelBatch", "C:\\VelBatch"},
+        {"win98", "cmd.exe", false, false, "C:\\VelBatch", "C:\\VelBatch"},
+        {"", "cmd.exe", false, false, "C:\\V\xE9l 100%", "C:\\V\x82l 100%%"},
+        {"", "cmd.exe", false, true, "C:\\VelBatch", "C:\\VelBatch"},
+        {"win98", "COMMAND.COM", true, true, "C:\\VelBatch", "C:\\VelBatch"},
     };
     for (const Row &row : rows) {
-        SCOPED_TRACE(std::string(row.version) + " " + row.interpreter + " " + row.dir);
+        SCOPED_TRACE(std::string(row.version) + " " + row.interpreter + " " + row.dir + (row.silent ? " /S" : ""));
         SetWindowsVersion(row.version);
         std::string interpreter = interpreters + "\\" + row.interpreter;
         ASSERT_TRUE(CopyFileA(StandIn("args").c_str(), interpreter.c_str(), FALSE));
@@ -293,7 +394,10 @@ TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
         // An older, longer batch file is overwritten, not written over in part.
         WriteBytes(batch, std::string(20000, 'x'));
 
-        EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
+        if (row.silent)
+            EXPECT_EQ(0u, RunSilently("\"" + exe + "\" /S"));
+        else
+            EXPECT_EQ(0u, RunUninstallAnswering(exe, IDYES));
 
         for (int i = 0; i < 600 && ReadBytes(record).substr(0, 1) != "C"; i++)
             Sleep(50);
@@ -303,7 +407,10 @@ TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
         for (int i = 0; i < 5; i++)
             expected += "del \"" + written + "\"\r\nrd \"" + row.written + "\"\r\nif not exist \""
                         + written + "\" goto done\r\n";
-        expected += ":done\r\nif exist \"" + written + "\" \"" + written + "\" Warning\r\ndel \"" + batch + "\"";
+        expected += ":done\r\n";
+        if (!row.silent)
+            expected += "if exist \"" + written + "\" \"" + written + "\" Warning\r\n";
+        expected += "del \"" + batch + "\"";
         EXPECT_EQ(expected, ReadBytes(batch));
         EXPECT_TRUE(Exists(exe)) << "nothing ran the batch file";
         DeleteFileA(batch.c_str());

@@ -97,3 +97,53 @@ TEST(LauncherLine, IsThePathTheNineParametersAndCrLf)
         EXPECT_TRUE(buffer.intact());
     }
 }
+
+// A version block as GetFileVersionInfoA gives it, with the fixed
+// information at start (0 for none) holding file version a.b.c.d.
+static std::vector<unsigned char> VersionBlock(size_t start, unsigned a, unsigned b, unsigned c, unsigned d)
+{
+    std::vector<unsigned char> block(start + 52 + 40, 0);
+    const char key[] = "VS_VERSION_INFO";
+    for (size_t i = 0; i < sizeof key; i++) {
+        if (start == 40)
+            block[6 + 2 * i] = (unsigned char)key[i];   // wide, after wType
+        else
+            block[4 + i] = (unsigned char)key[i];
+    }
+    unsigned words[] = {0xFEEF04BDu, 0x10000u, a << 16 | b, c << 16 | d};
+    for (size_t w = 0; start && w < 4; w++)
+        for (size_t i = 0; i < 4; i++)
+            block[start + 4 * w + i] = (unsigned char)(words[w] >> (8 * i));
+    return block;
+}
+
+TEST(FixedFileVersion, ReadsAllFourNumbersOfEitherFormAndNothingElse)
+{
+    struct Row {
+        const char *name;
+        std::vector<unsigned char> block;
+        size_t size;   // 0: the whole block
+        bool found;
+    } rows[] = {
+        {"wide", VersionBlock(40, 3, 14, 159, 2653), 0, true},
+        {"ANSI", VersionBlock(20, 3, 14, 159, 2653), 0, true},
+        {"largest numbers", VersionBlock(40, 65535, 65535, 65535, 65535), 0, true},
+        {"no fixed information", VersionBlock(0, 0, 0, 0, 0), 0, false},
+        {"cut inside it", VersionBlock(40, 3, 14, 159, 2653), 40 + 51, false},
+        {"cut right after it", VersionBlock(40, 3, 14, 159, 2653), 40 + 52, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        unsigned version[4] = {0xdeadbeef, 0xdeadbeef, 0xdeadbeef, 0xdeadbeef};
+        size_t size = row.size ? row.size : row.block.size();
+        // A copy of exactly size bytes: reading past it is caught by the sanitizer.
+        std::vector<unsigned char> bytes(row.block.begin(), row.block.begin() + size);
+        EXPECT_EQ(row.found ? 1 : 0, ReadFixedFileVersion(bytes.data(), bytes.size(), version));
+        if (!row.found)
+            EXPECT_EQ(0xdeadbeef, version[0]) << "untouched";
+        else if (version[0] == 3)
+            EXPECT_EQ((std::vector<unsigned>{3, 14, 159, 2653}), std::vector<unsigned>(version, version + 4));
+        else
+            EXPECT_EQ((std::vector<unsigned>{65535, 65535, 65535, 65535}), std::vector<unsigned>(version, version + 4));
+    }
+}

@@ -2,6 +2,7 @@
 #include "uninstall/listentry_text.h"
 #include "uninstall/groupname_text.h"
 #include "uninstall/batch_text.h"
+#include "uninstall/options_text.h"
 #include "common/canary.h"
 
 #include <gtest/gtest.h>
@@ -101,16 +102,18 @@ TEST(ReadListLine, ReadErrorEndsTheListAndDropsTheCutLine)
     EXPECT_TRUE(Lines("a\n", 16, 0).empty());
 }
 
-TEST(ListEntryIsPlain, RefusesEverythingThatCanLeaveTheDirectory)
+TEST(ListEntryFormRefusal, RefusesEverythingThatCanLeaveTheDirectoryAndSaysWhy)
 {
     for (const char *entry : {"Vel.exe", "Docs\\readme.txt", "Docs\\", ".\\a", "a.b.c", "..a", "a..",
                               "con1", "com10", "nullx", "Docs/file", " lead", "LPT"})
-        EXPECT_TRUE(ListEntryIsPlain(entry)) << entry;
+        EXPECT_EQ(ENTRY_TAKEN, ListEntryFormRefusal(entry)) << entry;
     for (const char *entry : {"..", "..\\x", "a\\..\\..\\x", "a/../x", "...", "a\\.. \\b", ". .",
                               "C:\\x", "C:x", "a:stream", "\\x", "/x", "\\\\server\\share\\x",
-                              "\\\\?\\C:\\x", "nul", "NUL.txt", "Docs\\con", "CON .txt", "aux",
-                              "com1", "LPT9.log", "COM\xb9", "conin$", "CONOUT$"})
-        EXPECT_FALSE(ListEntryIsPlain(entry)) << entry;
+                              "\\\\?\\C:\\x", "nul:", "..\\nul"})
+        EXPECT_EQ(REFUSED_OUTSIDE, ListEntryFormRefusal(entry)) << entry;
+    for (const char *entry : {"nul", "NUL.txt", "Docs\\con", "CON .txt", "aux", "com1", "LPT9.log", "COM\xb9",
+                              "conin$", "CONOUT$", "prn\\..\\x"})
+        EXPECT_EQ(REFUSED_DEVICE, ListEntryFormRefusal(entry)) << entry;
 }
 
 TEST(PathIsStrictlyInside, NeedsTheDirectoryAndABackslash)
@@ -186,7 +189,7 @@ TEST(DoublePercent, DoublesEveryPercentAndRefusesWhatDoesNotFit)
     EXPECT_STREQ("", out);
 }
 
-TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
+TEST(ComposeBatchText, NineteenLinesForBothPlatformsEighteenWithoutTheFinalMessage)
 {
     const char *module = "C:\\Vel 100%\\VelUninstall.exe", *dir = "C:\\Vel 100%", *batch = "C:\\T\\Uninstall.Vel.Bat";
     std::string m = "C:\\Vel 100%%\\VelUninstall.exe", d = "C:\\Vel 100%%";
@@ -194,23 +197,25 @@ TEST(ComposeBatchText, NineteenLinesForBothPlatforms)
     std::string rest;
     for (int i = 0; i < 5; i++)
         rest += block;
-    rest += ":done\r\nif exist \"" + m + "\" \"" + m + "\" Warning\r\ndel \"C:\\T\\Uninstall.Vel.Bat\"";
-    struct Row { BatchForm form; std::string first; } rows[] = {
-        {BATCH_FORM_NT, "\"" + m + "\" wait\r\n"}, {BATCH_FORM_9X, "start /wait \"" + m + " wait\"\r\n"}};
+    rest += ":done\r\n";
+    std::string warning = "if exist \"" + m + "\" \"" + m + "\" Warning\r\n", last = "del \"C:\\T\\Uninstall.Vel.Bat\"";
+    struct Row { BatchForm form; std::string first; int finalMessage; } rows[] = {
+        {BATCH_FORM_NT, "\"" + m + "\" wait\r\n", 1}, {BATCH_FORM_9X, "start /wait \"" + m + " wait\"\r\n", 1},
+        {BATCH_FORM_NT, "\"" + m + "\" wait\r\n", 0}, {BATCH_FORM_9X, "start /wait \"" + m + " wait\"\r\n", 0}};
     for (const Row &row : rows) {
-        SCOPED_TRACE(row.form);
-        std::string expected = row.first + rest;
+        SCOPED_TRACE(std::to_string(row.form) + (row.finalMessage ? "" : " silent"));
+        std::string expected = row.first + rest + (row.finalMessage ? warning : "") + last;
         Guarded out(BATCH_TEXT_SIZE);
-        ASSERT_TRUE(ComposeBatchText(out.text(), out.size, row.form, module, dir, batch));
+        ASSERT_TRUE(ComposeBatchText(out.text(), out.size, row.form, module, dir, batch, row.finalMessage));
         EXPECT_EQ(expected, std::string(out.text()));
         int lines = 1;
         for (char c : expected)
             lines += c == '\n';
-        EXPECT_EQ(19, lines);
+        EXPECT_EQ(18 + row.finalMessage, lines);
         // Exactly the room it needs, one byte less, one more.
         for (size_t size : {expected.size(), expected.size() + 1, expected.size() + 2}) {
             Guarded small(size);
-            int fit = ComposeBatchText(small.text(), size, row.form, module, dir, batch);
+            int fit = ComposeBatchText(small.text(), size, row.form, module, dir, batch, row.finalMessage);
             EXPECT_EQ(size > expected.size(), fit != 0) << size;
             EXPECT_EQ(fit ? expected : "", std::string(small.text()));
             EXPECT_TRUE(small.intact()) << size;
@@ -252,4 +257,41 @@ TEST(ComposeBatchText, RefusesWildcardsAndOverlongPaths)
         ComposeBatchText(out.text(), out.size, BATCH_FORM_9X, longest.c_str(), longest.c_str(), longest.c_str()))
         << "the buffer holds three paths of 259 doubled characters";
     EXPECT_FALSE(ComposeBatchText(out.text(), out.size, BATCH_FORM_NT, tooLong.c_str(), "C:\\V", "C:\\t.bat"));
+}
+
+TEST(ReadUninstallOptions, SilentAndReportWordsQuotedAnyWayOthersPassedOver)
+{
+    const std::string longest(PATH_SIZE - 1, 'p');
+    struct Row {
+        std::string commandLine;
+        int silent, report;
+        std::string path;
+    } rows[] = {
+        {"", 0, 0, ""},
+        {"/S", 1, 0, ""},
+        {" \t/s\t ", 1, 0, ""},
+        {"\"/S\"", 1, 0, ""},
+        {"/SILENT /S/LOG=x -S", 0, 0, ""},
+        {"_?=C:\\Vel /S", 1, 0, ""},
+        {"/LOG=C:\\u.log", 0, 1, "C:\\u.log"},
+        {"/log=u.log /S", 1, 1, "u.log"},
+        {"\"/LOG=C:\\a b\\u.log\"", 0, 1, "C:\\a b\\u.log"},
+        {"/LOG=\"C:\\a b\\u.log\" /S", 1, 1, "C:\\a b\\u.log"},
+        {"/LOG=C:\\a b", 0, 1, "C:\\a"},
+        {"/LOG=\"C:\\a b /S", 0, 1, "C:\\a b /S"},   // never closed: the rest is one word
+        {"/LOG=a /LOG=b", 0, 1, "b"},
+        {"/LOG=", 0, 1, ""},
+        {"/LOG=" + longest, 0, 1, longest},
+        {"/LOG=" + longest + "q", 0, 1, ""},   // cut, it would name another file
+        {"/LOG=\"" + longest + "\"", 0, 1, longest},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.commandLine);
+        UninstallOptions options;
+        memset(&options, kCanary, sizeof options);
+        ReadUninstallOptions(row.commandLine.c_str(), &options);
+        EXPECT_EQ(row.silent, options.silent);
+        EXPECT_EQ(row.report, options.report);
+        EXPECT_EQ(row.path, options.reportPath);
+    }
 }

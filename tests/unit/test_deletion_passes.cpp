@@ -347,7 +347,7 @@ TEST(SelfRemoval, FailureNamesTheStepAndTheError)
         if (row.tmp)
             SetEnvironmentVariableA("TMP", row.tmp);
         SetEnvironmentVariableA("COMSPEC", row.comspec);
-        SelfRemovalFailure failure = StartSelfRemoval(row.module, "C:\\Vel");
+        SelfRemovalOutcome failure = StartSelfRemoval(row.module, "C:\\Vel", 1);
         SetEnvironmentVariableA("TMP", tmp);
         SetEnvironmentVariableA("COMSPEC", comspec);
         SetCurrentDirectoryA(current);

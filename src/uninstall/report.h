@@ -1,0 +1,32 @@
+// What an uninstall run did to each place it should remove. Every outcome is
+// counted, for the silent uninstall's exit code; with a report file open
+// ("/LOG=<file>") it is also written there as a line "<name>: <outcome>".
+#ifndef VEL_UNINSTALL_REPORT_H
+#define VEL_UNINSTALL_REPORT_H
+
+#include <windows.h>
+
+enum ReportOutcome {
+    REPORT_DELETED,   // "deleted"
+    REPORT_GONE,      // "already gone": nothing to remove
+    REPORT_REFUSED,   // "refused: <why>": left alone on purpose
+    REPORT_LEFT,      // "left: error <n>", or "left: <why>": it is still there
+    REPORT_NOTED,     // "<why>": a step that removes nothing of its own
+};
+
+// Creates or replaces the report file at path (a full path). 0 when it
+// cannot: the run goes on without one.
+int OpenReport(const char *path);
+
+// One place and its outcome. why (may be NULL) says why a place was refused
+// or left, or what a noted step did; error, when not 0, is the Windows error
+// number of a place left. name is cut where the line would not fit.
+void ReportPlace(const char *name, ReportOutcome outcome, const char *why, DWORD error);
+
+// 1 when a place was refused or left.
+int ReportSomethingLeft(void);
+
+// Writes the counts as the last line and closes the report file.
+void CloseReport(void);
+
+#endif
