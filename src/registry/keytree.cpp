@@ -73,8 +73,7 @@ static int CopyTreeLevel(const char *source, const char *destination)
     }
 
     for (DWORD index = 0;; index++) {
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(sourceKey, index, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+        if (RegEnumKeyA(sourceKey, index, name, sizeof name) != ERROR_SUCCESS)
             break;
         char *sourceChild = (char *)data;
         // A child path that does not fit would name another key: skip that subkey.
@@ -127,8 +126,7 @@ void DeleteTreePass(const char *path)
     // skips some subkeys of a wide tree; the next pass takes them.
     int link = IsRegistryLink(key);
     for (DWORD index = 0; !link; index++) {
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key, index, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+        if (RegEnumKeyA(key, index, name, sizeof name) != ERROR_SUCCESS)
             break;
         if (ComposeChildPath(childPath, sizeof childPath, path, name))
             DeleteTreePass(childPath);
@@ -154,13 +152,10 @@ int DeleteKeyIfEmpty(HKEY root, const char *path)
     // Only "no more items" shows there is none: a subkey or value whose name
     // does not fit the buffer (ERROR_MORE_DATA) is there all the same.
     DWORD size = sizeof buffer;
-    int notEmpty = RegEnumKeyExA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS;
-    if (!notEmpty) {
-        size = sizeof buffer;
-        notEmpty = RegEnumValueA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS;
-    }
+    int empty = RegEnumKeyA(key, 0, buffer, sizeof buffer) == ERROR_NO_MORE_ITEMS
+        && RegEnumValueA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) == ERROR_NO_MORE_ITEMS;
     RegCloseKey(key);
-    if (notEmpty)
+    if (!empty)
         return 0;
 
     CopyText(buffer, sizeof buffer, path);
