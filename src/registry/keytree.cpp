@@ -27,10 +27,10 @@ static int TreesAreDisjoint(const char *a, const char *b)
     return RegistryPathsDisjoint(upperA, upperB);
 }
 
-// 1 when hive\path is a registry link.
-static int IsLinkPath(HKEY hive, const char *path)
+// 1 when path, below the settings hive, is a registry link.
+static int IsLinkPath(const char *path)
 {
-    HKEY key = OpenRegistryKeyItself(hive, path, KEY_QUERY_VALUE);
+    HKEY key = OpenRegistryKeyItself(GetSettingsHive(), path, KEY_QUERY_VALUE);
     if (!key)
         return 0;
     int link = IsRegistryLink(key);
@@ -44,8 +44,7 @@ static int IsLinkPath(HKEY hive, const char *path)
 // through it land there. A source that is a link cannot be opened.
 static int CopyTreeLevel(const char *source, const char *destination)
 {
-    HKEY hive = GetSettingsHive();
-    HKEY sourceKey = OpenRegistryKeyItself(hive, source, KEY_ALL_ACCESS);
+    HKEY sourceKey = OpenRegistryKeyItself(GetSettingsHive(), source, KEY_ALL_ACCESS);
     if (!sourceKey)
         return 0;
     if (IsRegistryLink(sourceKey)) {
@@ -53,7 +52,7 @@ static int CopyTreeLevel(const char *source, const char *destination)
         return 0;
     }
     DeleteRegistryTree(destination);
-    HKEY destinationKey = CreateRegistryKey(hive, destination);
+    HKEY destinationKey = CreateRegistryKey(GetSettingsHive(), destination);
     if (!destinationKey) {
         RegCloseKey(sourceKey);
         return 0;
@@ -80,9 +79,9 @@ static int CopyTreeLevel(const char *source, const char *destination)
         if (!ComposeChildPath(sourceChild, sizeof data, source, name)
             || !ComposeChildPath(childPath, sizeof childPath, destination, name))
             continue;
-        if (IsLinkPath(hive, sourceChild))
+        if (IsLinkPath(sourceChild))
             continue;   // left out, not even copied as an empty key
-        HKEY childKey = CreateRegistryKey(hive, childPath);
+        HKEY childKey = CreateRegistryKey(GetSettingsHive(), childPath);
         if (!childKey)
             break;
         RegCloseKey(childKey);
@@ -113,10 +112,9 @@ void DeleteRegistryTree(const char *path)
 
 void DeleteTreePass(const char *path)
 {
-    HKEY hive = GetSettingsHive();
     // Every key is opened and deleted as itself: a registry link goes as the
     // link, and what it points to, elsewhere in the registry, is never entered.
-    HKEY key = OpenRegistryKeyItself(hive, path, KEY_ALL_ACCESS);
+    HKEY key = OpenRegistryKeyItself(GetSettingsHive(), path, KEY_ALL_ACCESS);
     if (!key)
         return;
 
@@ -132,7 +130,7 @@ void DeleteTreePass(const char *path)
             DeleteTreePass(childPath);
     }
 
-    if (DeleteRegistryKeyItself(hive, path, key))
+    if (DeleteRegistryKeyItself(GetSettingsHive(), path, key))
         s_treeDeleteCount++;
     RegCloseKey(key);
 }
