@@ -156,11 +156,12 @@ int DeleteKeyIfEmpty(HKEY root, const char *path)
     if (!empty)
         return 0;
 
-    CopyText(buffer, sizeof buffer, path);
-    char *backslash = strrchr(buffer, '\\');
+    const char *backslash = FindLastBackslash(path);
     if (!backslash)
         return 0;   // never a key directly below the root
-    *backslash = 0;
+    // The parent's path: the path cut before its last backslash (shorter than
+    // the path, which fits the buffer).
+    CopyText(buffer, (size_t)(backslash - path) + 1, path);
     HKEY parent = OpenRegistryKey(root, buffer, KEY_ALL_ACCESS);
     if (!parent)
         return 0;
