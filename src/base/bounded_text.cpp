@@ -4,16 +4,7 @@
 
 int CopyText(char *dst, size_t size, const char *src)
 {
-    if (size == 0)
-        return 0;
-    size_t len = strlen(src);
-    if (len < size) {
-        memcpy(dst, src, len + 1);
-        return 1;
-    }
-    memcpy(dst, src, size - 1);
-    dst[size - 1] = 0;
-    return 0;
+    return FormatText(dst, size, "%s", src);
 }
 
 int AppendText(char *dst, size_t size, const char *src)
@@ -117,21 +108,18 @@ char LowerAscii(char c)
     return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
 }
 
-int EqualsNoCase(const char *a, const char *b)
-{
-    while (*a && LowerAscii(*a) == LowerAscii(*b)) {
-        a++;
-        b++;
-    }
-    return LowerAscii(*a) == LowerAscii(*b);
-}
-
 int StartsWithNoCase(const char *text, const char *prefix)
 {
     for (; *prefix; text++, prefix++)
         if (LowerAscii(*text) != LowerAscii(*prefix))
             return 0;
     return 1;
+}
+
+int EqualsNoCase(const char *a, const char *b)
+{
+    // b starts a, and a ends where b does.
+    return StartsWithNoCase(a, b) && a[strlen(b)] == 0;
 }
 
 const char *FindLastBackslash(const char *text)
