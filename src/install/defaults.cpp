@@ -6,18 +6,20 @@
 
 #include <string.h>
 
-#define HIGHLIGHT_VALUES 8
+#define HIGHLIGHT_VALUES 4
 
-// The numbers of a group, in the order they are written after "Mask".
+// The numbers of a group, in the order they are written after "Mask". A group
+// has four more (ExcludeAttributes, SelectedColor, SelectedCursorColor and
+// MarkChar), 0 in every default: 0 stands for no setting, so none of them is
+// written and the table leaves them out.
 static const char *const kHighlightValueNames[HIGHLIGHT_VALUES] = {
-    "IgnoreMask",    "IncludeAttributes", "ExcludeAttributes",   "NormalColor",
-    "SelectedColor", "CursorColor",       "SelectedCursorColor", "MarkChar",
+    "IgnoreMask", "IncludeAttributes", "NormalColor", "CursorColor",
 };
 
 // Each number is written as a DWORD; the defaults all fit a byte (the
 // attributes are FILE_ATTRIBUTE_HIDDEN, _SYSTEM and _DIRECTORY).
 struct HighlightGroup {
-    const char *mask;   // NULL: the executable mask as it is at the time of the call
+    const char *mask;   // g_executableMask: as it is at the time of the call
     BYTE values[HIGHLIGHT_VALUES];   // in the order of kHighlightValueNames
 };
 
@@ -28,14 +30,14 @@ static const char kArchiveMask[] =
     "*.uc2,*.x2,*.zoo,*.hqx,*.sea,*.sit,*.uue,*.xxe,*.ddi,*.tdr,*.xdf";
 
 static const HighlightGroup kHighlightDefaults[8] = {
-    {"*.*", {0, FILE_ATTRIBUTE_HIDDEN, 0, 0x13, 0, 0x38, 0, 0}},
-    {"*.*", {0, FILE_ATTRIBUTE_SYSTEM, 0, 0x13, 0, 0x38, 0, 0}},
-    {"*.*|..", {0, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0}},
-    {"..", {0, FILE_ATTRIBUTE_DIRECTORY, 0, 0, 0, 0, 0, 0}},
-    {NULL, {0, 0, 0, 0x1A, 0, 0x3A, 0, 0}},
-    {kArchiveMask, {0, 0, 0, 0x1D, 0, 0x3D, 0, 0}},
-    {"*.bak,*.tmp", {0, 0, 0, 0x16, 0, 0x36, 0, 0}},
-    {"*.*", {1, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0}},
+    {"*.*", {0, FILE_ATTRIBUTE_HIDDEN, 0x13, 0x38}},
+    {"*.*", {0, FILE_ATTRIBUTE_SYSTEM, 0x13, 0x38}},
+    {"*.*|..", {0, FILE_ATTRIBUTE_DIRECTORY, 0x1F, 0x3F}},
+    {"..", {0, FILE_ATTRIBUTE_DIRECTORY, 0, 0}},
+    {g_executableMask, {0, 0, 0x1A, 0x3A}},
+    {kArchiveMask, {0, 0, 0x1D, 0x3D}},
+    {"*.bak,*.tmp", {0, 0, 0x16, 0x36}},
+    {"*.*", {1, FILE_ATTRIBUTE_DIRECTORY, 0x1F, 0x3F}},
 };
 
 char *MakeHighlightGroupKey(char *buffer, size_t size)
@@ -47,7 +49,7 @@ char *MakeHighlightGroupKey(char *buffer, size_t size)
 
 static void WriteHighlightGroup(const char *key, const HighlightGroup *group)
 {
-    WriteSettingString(key, "Mask", group->mask ? group->mask : g_executableMask);
+    WriteSettingString(key, "Mask", group->mask);
     // "IgnoreMask" always; in the others a zero stands for no setting and is not written.
     for (int i = 0; i < HIGHLIGHT_VALUES; i++)
         if (i == 0 || group->values[i] != 0)
