@@ -119,13 +119,8 @@ static void ComposeDistribution(unsigned char *out, const LocaleRow *row)
 // 1 when read whole.
 static int QueryLocaleValue(HKEY root, const char *path, const char *valueName, BYTE *buffer)
 {
-    HKEY key = OpenRegistryKey(root, path, KEY_QUERY_VALUE);
-    if (!key)
-        return 0;
     DWORD size = LOCALE_VALUE_SIZE;
-    LONG status = RegQueryValueExA(key, valueName, NULL, NULL, buffer, &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return QueryValueAndClose(OpenRegistryKey(root, path, KEY_QUERY_VALUE), valueName, buffer, &size);
 }
 
 // The row whose id equals the locale text, or NULL. The id and its terminator

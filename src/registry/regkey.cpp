@@ -15,6 +15,15 @@ HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access)
     return OpenKey(root, path, 0, access);
 }
 
+int QueryValueAndClose(HKEY key, const char *valueName, void *data, DWORD *size)
+{
+    if (!key)
+        return 0;
+    LONG status = RegQueryValueExA(key, valueName, NULL, NULL, (BYTE *)data, size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
 HKEY CreateRegistryKey(HKEY root, const char *path)
 {
     HKEY key;
