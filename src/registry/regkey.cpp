@@ -58,7 +58,7 @@ int IsRegistryLink(HKEY key)
 {
     // What makes a link: its target, in this value of this type. An ordinary
     // key opened as itself has no such value.
-    DWORD type = REG_NONE;
+    DWORD type;   // read only when the query succeeded
     return RegQueryValueExA(key, "SymbolicLinkValue", NULL, &type, NULL, NULL) == ERROR_SUCCESS
         && type == REG_LINK;
 }
