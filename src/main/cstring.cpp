@@ -76,7 +76,11 @@ int strncmp(const char *a, const char *b, size_t n)
 
 int strcmp(const char *a, const char *b)
 {
-    return strncmp(a, b, (size_t)-1);
+    while (*a && *a == *b) {
+        a++;
+        b++;
+    }
+    return (unsigned char)*a - (unsigned char)*b;
 }
 
 char *strchr(const char *text, int c)
@@ -117,8 +121,10 @@ char *strpbrk(const char *text, const char *accept)
 char *strstr(const char *text, const char *part)
 {
     size_t len = strlen(part);
-    for (; *text; text++)
+    for (;; text++) {
         if (strncmp(text, part, len) == 0)
             return (char *)text;
-    return len ? NULL : (char *)text;
+        if (!*text)
+            return NULL;   // the end of the text: no match
+    }
 }
