@@ -122,7 +122,12 @@ int EqualsNoCase(const char *a, const char *b)
     return StartsWithNoCase(a, b) && a[strlen(b)] == 0;
 }
 
+// A loop of its own: strrchr would be linked for this one search alone.
 const char *FindLastBackslash(const char *text)
 {
-    return strrchr(text, '\\');
+    const char *found = NULL;
+    for (; *text; text++)
+        if (*text == '\\')
+            found = text;
+    return found;
 }

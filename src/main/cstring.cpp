@@ -1,7 +1,8 @@
 // The C library's string and memory functions that the program's modules
 // call, and the ones the compiler itself calls for copies and zeroed arrays:
 // with these and src/main/start.cpp the program needs no msvcrt.dll, which the
-// first releases of Windows 95 do not have. Linked into VelUninstall.exe only;
+// first releases of Windows 95 do not have. Each is linked in only while
+// something calls it. Linked into VelUninstall.exe only;
 // the unit tests link the C runtime as usual, and the text fuzzer compares
 // these with the host's own.
 //
