@@ -64,10 +64,11 @@ void SetHighlightDefaults(void)
         return;
     if (SettingExists("Highlight", NULL)) {
         // Users of the old layout keep their groups; the old key stays for
-        // older versions of the file manager.
+        // older versions of the file manager. Below one prefix and root
+        // neither key lies inside the other: the trees are disjoint.
         char source[SETTINGS_PATH_SIZE], destination[SETTINGS_PATH_SIZE];
         if (ComposeSettingsPath(source, "Highlight") && ComposeSettingsPath(destination, HIGHLIGHT_KEY))
-            CopyRegistryTree(source, destination);
+            CopyDisjointRegistryTree(source, destination);
         return;
     }
     char key[HIGHLIGHT_GROUP_KEY_SIZE];

@@ -93,6 +93,11 @@ static int CopyTreeLevel(const char *source, const char *destination)
     return 1;
 }
 
+int CopyDisjointRegistryTree(const char *source, const char *destination)
+{
+    return CopyTreeLevel(source, destination);
+}
+
 int CopyRegistryTree(const char *source, const char *destination)
 {
     // Copying a tree into itself (or over its own parent) would delete the
