@@ -4,16 +4,7 @@
 
 int CopyText(char *dst, size_t size, const char *src)
 {
-    if (size == 0)
-        return 0;
-    size_t len = strlen(src);
-    if (len < size) {
-        memcpy(dst, src, len + 1);
-        return 1;
-    }
-    memcpy(dst, src, size - 1);
-    dst[size - 1] = 0;
-    return 0;
+    return FormatText(dst, size, "%s", src);
 }
 
 int AppendText(char *dst, size_t size, const char *src)
@@ -34,38 +25,37 @@ int FormatTextV(char *dst, size_t size, const char *format, va_list args)
 {
     if (size == 0)
         return 0;
-    size_t used = 0;
-    int fit = 1;
+    char *out = dst, *last = dst + size - 1;   // last: the terminator's place at the latest
     for (const char *f = format; *f; f++) {
         const char *piece = f;   // by default the character itself
         size_t len = 1;
         char digits[11];         // the ten digits of 4294967295 and a sign
         if (*f == '%') {
             char conversion = f[1];
+            size_t precision = (size_t)-1;   // the whole text
+            if (conversion == '.' && f[2] == '*' && f[3] == 's') {
+                int given = va_arg(args, int);
+                if (given >= 0)   // negative: the whole text, as in C
+                    precision = (size_t)given;
+                f += 2;
+                conversion = 's';
+            }
             if (conversion == '%') {
                 f++;
-            } else if (conversion == 's' || (conversion == '.' && f[2] == '*' && f[3] == 's')) {
-                int precision = -1;   // negative: the whole text, as in C
-                if (conversion == '.') {
-                    precision = va_arg(args, int);
-                    f += 2;
-                }
+            } else if (conversion == 's') {
                 piece = va_arg(args, const char *);
                 if (!piece)
                     piece = "(null)";
-                len = precision < 0 ? strlen(piece) : strnlen(piece, (size_t)precision);
+                len = 0;   // strnlen, counted here: smaller than its call
+                while (len < precision && piece[len])
+                    len++;
                 f++;
             } else if (conversion == 'd' || conversion == 'u') {
-                unsigned value;
-                int negative = 0;
-                if (conversion == 'd') {
-                    int number = va_arg(args, int);
-                    negative = number < 0;
-                    // INT_MIN too: its magnitude fits an unsigned.
-                    value = negative ? 0u - (unsigned)number : (unsigned)number;
-                } else {
-                    value = va_arg(args, unsigned);
-                }
+                unsigned value = va_arg(args, unsigned);
+                // A negative %d: its magnitude, INT_MIN's too, fits an unsigned.
+                int negative = conversion == 'd' && (int)value < 0;
+                if (negative)
+                    value = 0u - value;
                 char *p = digits + sizeof digits;
                 do {
                     *--p = (char)('0' + value % 10);
@@ -81,15 +71,16 @@ int FormatTextV(char *dst, size_t size, const char *format, va_list args)
             // conversion: the '%' is written as it is, and what follows it is
             // plain text. No argument is taken.
         }
-        for (size_t i = 0; i < len; i++) {
-            if (used + 1 < size)
-                dst[used++] = piece[i];
-            else
-                fit = 0;
+        for (; len > 0; len--) {
+            if (out == last) {   // no room for this character: the text ends here, cut
+                *out = 0;
+                return 0;
+            }
+            *out++ = *piece++;
         }
     }
-    dst[used] = 0;
-    return fit;
+    *out = 0;
+    return 1;
 }
 
 int FormatText(char *dst, size_t size, const char *format, ...)
@@ -117,15 +108,6 @@ char LowerAscii(char c)
     return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
 }
 
-int EqualsNoCase(const char *a, const char *b)
-{
-    while (*a && LowerAscii(*a) == LowerAscii(*b)) {
-        a++;
-        b++;
-    }
-    return LowerAscii(*a) == LowerAscii(*b);
-}
-
 int StartsWithNoCase(const char *text, const char *prefix)
 {
     for (; *prefix; text++, prefix++)
@@ -134,7 +116,18 @@ int StartsWithNoCase(const char *text, const char *prefix)
     return 1;
 }
 
+int EqualsNoCase(const char *a, const char *b)
+{
+    // b starts a, and a ends where b does.
+    return StartsWithNoCase(a, b) && a[strlen(b)] == 0;
+}
+
+// A loop of its own: strrchr would be linked for this one search alone.
 const char *FindLastBackslash(const char *text)
 {
-    return strrchr(text, '\\');
+    const char *found = NULL;
+    for (; *text; text++)
+        if (*text == '\\')
+            found = text;
+    return found;
 }

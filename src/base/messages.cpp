@@ -2,8 +2,6 @@
 #include "base/bounded_text.h"
 #include "base/process.h"
 
-#include <string.h>
-
 HINSTANCE g_instance;
 
 static char s_messageSlots[5][MESSAGE_SLOT_SIZE];
@@ -25,14 +23,13 @@ void ShowFinalMessage(void)
     char path[PATH_SIZE];
     GetModulePath(path);   // a cut path would name another file: none is shown
 
+    // Text 202 is our own resource with one %s; anything else is shown as is.
+    char deleteLine[1024];
+    FormatText(deleteLine, sizeof deleteLine, LoadMessageText(IDS_DELETE_MANUALLY), path);
     // Text 201, a line break, then text 202 with the path. 199 + 1 + 199 + 259
     // characters and the terminator fit.
     char text[1024];
-    FormatText(text, sizeof text, "%s\n", LoadMessageText(IDS_COMPLETED));
-    size_t used = strlen(text);
-    // Text 202 is our own resource with one %s; anything else is shown as is.
-    const char *format = LoadMessageText(IDS_DELETE_MANUALLY);
-    FormatText(text + used, sizeof text - used, format, path);
+    FormatText(text, sizeof text, "%s\n%s", LoadMessageText(IDS_COMPLETED), deleteLine);
 
     MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONINFORMATION | MESSAGE_FLAGS);
 }

@@ -23,7 +23,10 @@ int ComposeProgramDirectory(char *out, size_t size, const char *modulePath)
 int ComposeProgramFilePath(char *out, size_t size, const char *modulePath, const char *fileName)
 {
     const char *slash = FindLastBackslash(modulePath);
-    if (!slash)
-        return ComposeText(out, size, "%s", modulePath);
-    return ComposeText(out, size, "%.*s%s", (int)(slash + 1 - modulePath), modulePath, fileName);
+    int keep = -1;   // without a backslash: the whole module path, and no file name
+    if (slash)
+        keep = (int)(slash + 1 - modulePath);
+    else
+        fileName = "";
+    return ComposeText(out, size, "%.*s%s", keep, modulePath, fileName);
 }

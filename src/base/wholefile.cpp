@@ -8,9 +8,7 @@ int WriteWholeFile(const char *path, const void *data, DWORD size)
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    DWORD written = 0;
+    DWORD written;
     int whole = size == 0 || (WriteFile(file, data, size, &written, NULL) && written == size);
-    if (!CloseHandle(file))
-        whole = 0;
-    return whole;
+    return CloseHandle(file) && whole;   // closed in any case
 }

@@ -5,15 +5,14 @@
 #include "base/bounded_text.h"
 
 struct ArchiveAssociation {
-    const char *extension;
-    const char *typeName;   // its key's "shell\open\command" receives the open command
+    char extension[5];
+    char type[4];   // the type "<type> archive", whose key's "shell\open\command" receives the open command
 };
 
 // ".tgz", ".tar" and ".gz" share one type, so its keys are written three times.
 static const ArchiveAssociation s_archives[] = {
-    {".rar", "RAR archive"}, {".arj", "ARJ archive"}, {".lzh", "LZH archive"},
-    {".zip", "ZIP archive"}, {".ha", "HA archive"},   {".cab", "CAB archive"},
-    {".tgz", "TGZ archive"}, {".tar", "TGZ archive"}, {".gz", "TGZ archive"},
+    {".rar", "RAR"}, {".arj", "ARJ"}, {".lzh", "LZH"}, {".zip", "ZIP"}, {".ha", "HA"},
+    {".cab", "CAB"}, {".tgz", "TGZ"}, {".tar", "TGZ"}, {".gz", "TGZ"},
 };
 
 int AssociateArchives(void)
@@ -30,12 +29,14 @@ int AssociateArchives(void)
     SetSettingsHive(HKEY_CLASSES_ROOT);
     for (size_t i = 0; i < sizeof s_archives / sizeof s_archives[0]; i++) {
         const ArchiveAssociation &row = s_archives[i];
+        // The type name, then its command key: the longest of each fits.
+        char key[64];
+        ComposeText(key, sizeof key, "%s archive", row.type);
         // Each write stands alone; a key that cannot be written is skipped.
-        WriteSettingString(row.extension, "", row.typeName);
-        WriteSettingString(row.typeName, "", row.typeName);
-        char commandKey[64];   // the longest type name and the suffix fit
-        if (haveCommand && ComposeText(commandKey, sizeof commandKey, "%s\\shell\\open\\command", row.typeName))
-            WriteSettingString(commandKey, "", command);
+        WriteSettingString(row.extension, "", key);
+        WriteSettingString(key, "", key);
+        if (haveCommand && AppendText(key, sizeof key, "\\shell\\open\\command"))
+            WriteSettingString(key, "", command);
     }
     return 0;
 }

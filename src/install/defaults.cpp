@@ -6,18 +6,21 @@
 
 #include <string.h>
 
-#define HIGHLIGHT_VALUES 8
+#define HIGHLIGHT_VALUES 4
+#define HIGHLIGHT_KEY "Colors\\Highlight"
+#define GROUP_SUFFIX "\\Group"   // the group number follows
 
-// The numbers of a group, in the order they are written after "Mask".
-static const char *const kHighlightValueNames[HIGHLIGHT_VALUES] = {
-    "IgnoreMask",    "IncludeAttributes", "ExcludeAttributes",   "NormalColor",
-    "SelectedColor", "CursorColor",       "SelectedCursorColor", "MarkChar",
-};
+// The names of a group's numbers, each after the other's terminator, in the
+// order they are written after "Mask". A group has four more
+// (ExcludeAttributes, SelectedColor, SelectedCursorColor and MarkChar), 0 in
+// every default: 0 stands for no setting, so none of them is written and the
+// table leaves them out.
+static const char kHighlightValueNames[] = "IgnoreMask\0IncludeAttributes\0NormalColor\0CursorColor";
 
 // Each number is written as a DWORD; the defaults all fit a byte (the
 // attributes are FILE_ATTRIBUTE_HIDDEN, _SYSTEM and _DIRECTORY).
 struct HighlightGroup {
-    const char *mask;   // NULL: the executable mask as it is at the time of the call
+    const char *mask;   // g_executableMask: as it is at the time of the call
     BYTE values[HIGHLIGHT_VALUES];   // in the order of kHighlightValueNames
 };
 
@@ -28,53 +31,54 @@ static const char kArchiveMask[] =
     "*.uc2,*.x2,*.zoo,*.hqx,*.sea,*.sit,*.uue,*.xxe,*.ddi,*.tdr,*.xdf";
 
 static const HighlightGroup kHighlightDefaults[8] = {
-    {"*.*", {0, FILE_ATTRIBUTE_HIDDEN, 0, 0x13, 0, 0x38, 0, 0}},
-    {"*.*", {0, FILE_ATTRIBUTE_SYSTEM, 0, 0x13, 0, 0x38, 0, 0}},
-    {"*.*|..", {0, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0}},
-    {"..", {0, FILE_ATTRIBUTE_DIRECTORY, 0, 0, 0, 0, 0, 0}},
-    {NULL, {0, 0, 0, 0x1A, 0, 0x3A, 0, 0}},
-    {kArchiveMask, {0, 0, 0, 0x1D, 0, 0x3D, 0, 0}},
-    {"*.bak,*.tmp", {0, 0, 0, 0x16, 0, 0x36, 0, 0}},
-    {"*.*", {1, FILE_ATTRIBUTE_DIRECTORY, 0, 0x1F, 0, 0x3F, 0, 0}},
+    {"*.*", {0, FILE_ATTRIBUTE_HIDDEN, 0x13, 0x38}},
+    {"*.*", {0, FILE_ATTRIBUTE_SYSTEM, 0x13, 0x38}},
+    {"*.*|..", {0, FILE_ATTRIBUTE_DIRECTORY, 0x1F, 0x3F}},
+    {"..", {0, FILE_ATTRIBUTE_DIRECTORY, 0, 0}},
+    {g_executableMask, {0, 0, 0x1A, 0x3A}},
+    {kArchiveMask, {0, 0, 0x1D, 0x3D}},
+    {"*.bak,*.tmp", {0, 0, 0x16, 0x36}},
+    {"*.*", {1, FILE_ATTRIBUTE_DIRECTORY, 0x1F, 0x3F}},
 };
 
 char *MakeHighlightGroupKey(char *buffer, size_t size)
 {
-    if (!ComposeText(buffer, size, "%s", "Colors\\Highlight\\Group"))
+    if (!ComposeText(buffer, size, "%s" GROUP_SUFFIX, HIGHLIGHT_KEY))
         return NULL;
-    return buffer + strlen(buffer);
+    return buffer + strlen(HIGHLIGHT_KEY GROUP_SUFFIX);   // the length is known here
 }
 
 static void WriteHighlightGroup(const char *key, const HighlightGroup *group)
 {
-    WriteSettingString(key, "Mask", group->mask ? group->mask : g_executableMask);
+    WriteSettingString(key, "Mask", group->mask);
     // "IgnoreMask" always; in the others a zero stands for no setting and is not written.
-    for (int i = 0; i < HIGHLIGHT_VALUES; i++)
+    const char *name = kHighlightValueNames;
+    for (int i = 0; i < HIGHLIGHT_VALUES; i++, name += strlen(name) + 1)
         if (i == 0 || group->values[i] != 0)
-            WriteSettingDword(key, kHighlightValueNames[i], group->values[i]);
+            WriteSettingDword(key, name, group->values[i]);
 }
 
 void SetHighlightDefaults(void)
 {
-    if (SettingExists("Colors\\Highlight", NULL))
+    if (SettingExists(HIGHLIGHT_KEY, NULL))
         return;
     if (SettingExists("Highlight", NULL)) {
         // Users of the old layout keep their groups; the old key stays for
-        // older versions of the file manager.
+        // older versions of the file manager. Below one prefix and root
+        // neither key lies inside the other: the trees are disjoint.
         char source[SETTINGS_PATH_SIZE], destination[SETTINGS_PATH_SIZE];
-        if (ComposeSettingsPath(source, "Highlight") && ComposeSettingsPath(destination, "Colors\\Highlight"))
-            CopyRegistryTree(source, destination);
+        if (ComposeSettingsPath(source, "Highlight") && ComposeSettingsPath(destination, HIGHLIGHT_KEY))
+            CopyDisjointRegistryTree(source, destination);
         return;
     }
     char key[HIGHLIGHT_GROUP_KEY_SIZE];
     char *number = MakeHighlightGroupKey(key, sizeof key);
     if (!number)
         return;
-    for (int i = 0; i < 8; i++) {
-        number[0] = (char)('0' + i);
-        number[1] = 0;
-        WriteHighlightGroup(key, &kHighlightDefaults[i]);
-    }
+    number[0] = '0';   // "Group0" to "Group7"
+    number[1] = 0;
+    for (const HighlightGroup *group = kHighlightDefaults; group < kHighlightDefaults + 8; group++, number[0]++)
+        WriteHighlightGroup(key, group);
 }
 
 void SetSortGroupDefaults(void)

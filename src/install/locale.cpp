@@ -83,18 +83,23 @@ static const unsigned char kCyrillicRules[3][XLAT_RULES_SIZE] = {
 };
 static unsigned char s_noRules[3][XLAT_RULES_SIZE];
 
+// The control characters that count as text: line feed and carriage return
+// in every row; form feed and the end-of-file mark in the Russian one too.
+#define LINE_ENDS ((1ul << '\n') | (1ul << '\r'))
+#define PAGE_BREAKS ((1ul << '\f') | (1ul << 0x1A))
+
 struct LocaleRow {
     char id[9];   // the "Locale" text of the current user, with its terminator
-    unsigned char pageBreaks;   // 1: form feed and end-of-file mark count as text
+    unsigned long controlText;   // bit n set: control character n weighs 0xFF
     const unsigned char *distributionRuns;   // the upper half
     const unsigned char *table1;
     const unsigned char (*rules)[XLAT_RULES_SIZE];
 };
 
 static const LocaleRow kLocaleRows[LOCALE_ROWS] = {
-    {"00000407", 0, kDistributionGerman, kXlatLatin, s_noRules},
-    {"00000419", 1, kDistributionRussian, kXlatCyrillic, kCyrillicRules},
-    {"00000422", 0, kDistributionUkrainian, kXlatCyrillic, kCyrillicRules},
+    {"00000407", LINE_ENDS, kDistributionGerman, kXlatLatin, s_noRules},
+    {"00000419", LINE_ENDS | PAGE_BREAKS, kDistributionRussian, kXlatCyrillic, kCyrillicRules},
+    {"00000422", LINE_ENDS, kDistributionUkrainian, kXlatCyrillic, kCyrillicRules},
 };
 
 // The whole table of row into out (DISTRIBUTION_SIZE). Its lower half is the
@@ -104,7 +109,7 @@ static const LocaleRow kLocaleRows[LOCALE_ROWS] = {
 static void ComposeDistribution(unsigned char *out, const LocaleRow *row)
 {
     for (int i = 0; i < DISTRIBUTION_SIZE / 2; i++)
-        out[i] = (i >= 0x20 || i == '\n' || i == '\r' || (row->pageBreaks && (i == '\f' || i == 0x1A))) ? 0xFF : 0;
+        out[i] = (i >= 0x20 || (row->controlText >> i & 1)) ? 0xFF : 0;
     memset(out + DISTRIBUTION_SIZE / 2, 0, DISTRIBUTION_SIZE / 2);
     for (const unsigned char *run = row->distributionRuns; run[1] != 0; run += 2 + run[1])
         memcpy(out + DISTRIBUTION_SIZE / 2 + run[0], run + 2, run[1]);
@@ -114,13 +119,8 @@ static void ComposeDistribution(unsigned char *out, const LocaleRow *row)
 // 1 when read whole.
 static int QueryLocaleValue(HKEY root, const char *path, const char *valueName, BYTE *buffer)
 {
-    HKEY key = OpenRegistryKey(root, path, KEY_QUERY_VALUE);
-    if (!key)
-        return 0;
     DWORD size = LOCALE_VALUE_SIZE;
-    LONG status = RegQueryValueExA(key, valueName, NULL, NULL, buffer, &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return QueryValueAndClose(OpenRegistryKey(root, path, KEY_QUERY_VALUE), valueName, buffer, &size);
 }
 
 // The row whose id equals the locale text, or NULL. The id and its terminator

@@ -7,7 +7,7 @@ char g_executableMask[EXECUTABLE_MASK_SIZE];
 
 static int IsListSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return c == ' ' || (c >= '\t' && c <= '\r');   // tab, line feed, vertical tab, form feed, carriage return
 }
 
 const char *NextListItem(const char *position, char *item, size_t itemSize, int separator)
@@ -40,6 +40,17 @@ const char *NextListItem(const char *position, char *item, size_t itemSize, int 
     return p;
 }
 
+// 1 when part (not empty) occurs in text. The program's only substring
+// search: a loop of its own is smaller than linking strstr for it.
+static int Contains(const char *text, const char *part)
+{
+    size_t len = strlen(part);
+    for (; *text; text++)
+        if (strncmp(text, part, len) == 0)
+            return 1;
+    return 0;
+}
+
 static void DropTrailingComma(char *mask)
 {
     size_t len = strlen(mask);
@@ -51,31 +62,28 @@ char *MergeExtensionList(char *mask, size_t maskSize, char *pathExt)
 {
     char item[LIST_ITEM_SIZE];
     char pattern[EXTENSION_PATTERN_SIZE];
-    const char *position = NULL;
+    const char *position = "";   // no items
 
     if (pathExt) {
         for (char *p = pathExt; *p; p++)
             *p = LowerAscii(*p);
-        position = NextListItem(pathExt, item, sizeof item, ';');
+        position = pathExt;
     }
     size_t len = strlen(mask);
-    // A mask with no room for even the separating comma merges nothing.
-    if (position && len > 0 && mask[len - 1] != ',' && !AppendText(mask, maskSize, ","))
-        position = NULL;
-
-    while (position) {
+    // A comma is owed before the next pattern: after the mask's own text, and
+    // after each pattern appended, once another item follows.
+    int commaOwed = len > 0 && mask[len - 1] != ',';
+    while ((position = NextListItem(position, item, sizeof item, ';')) != NULL) {
+        if (commaOwed && !AppendText(mask, maskSize, ","))
+            break;   // no room for the comma: the mask ends as it is
+        commaOwed = 0;
         // An item of more than 30 characters has no pattern and adds nothing.
-        int usable = FormatText(pattern, sizeof pattern, "*%s", item);
-        // Lookahead: the next item is read now, to know whether a comma follows.
-        position = NextListItem(position, item, sizeof item, ';');
-        if (!usable || strstr(mask, pattern) != NULL)
+        if (!FormatText(pattern, sizeof pattern, "*%s", item) || Contains(mask, pattern))
             continue;
-        len = strlen(mask);
-        if (len + strlen(pattern) >= maskSize)
+        if (strlen(mask) + strlen(pattern) >= maskSize)
             break;   // stop before a pattern that would be cut
         AppendText(mask, maskSize, pattern);
-        if (position && !AppendText(mask, maskSize, ","))
-            break;   // the comma is cut off: the mask ends with this pattern
+        commaOwed = 1;
     }
     DropTrailingComma(mask);
     return mask;

@@ -5,23 +5,26 @@
 char *AddQuotes(char *text, size_t size)
 {
     size_t n = strlen(text);
-    int opening = text[0] != '"';
+    size_t opening = text[0] != '"';
     // The last character once the opening quote is in place: the text's own
     // last one, or that quote itself when the text was empty.
     char last = n > 0 ? text[n - 1] : '"';
-    int closing = last != '"';
-
-    if (n + opening + closing + 1 > size)
+    if (n + opening + (last != '"') >= size)
         return NULL;
     if (opening) {
-        memmove(text + 1, text, n + 1);
-        text[0] = '"';
+        // The quote goes in front, and each character moves one place on
+        // (the terminator is written below).
+        char carry = '"';
+        for (char *p = text; carry; p++) {
+            char c = *p;
+            *p = carry;
+            carry = c;
+        }
         n++;
     }
-    if (closing) {
-        text[n] = '"';
-        text[n + 1] = '\0';
-    }
+    if (text[n - 1] != '"')
+        text[n++] = '"';
+    text[n] = '\0';
     return text;
 }
 

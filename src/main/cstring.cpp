@@ -1,7 +1,8 @@
 // The C library's string and memory functions that the program's modules
 // call, and the ones the compiler itself calls for copies and zeroed arrays:
 // with these and src/main/start.cpp the program needs no msvcrt.dll, which the
-// first releases of Windows 95 do not have. Linked into VelUninstall.exe only;
+// first releases of Windows 95 do not have. Each is linked in only while
+// something calls it. Linked into VelUninstall.exe only;
 // the unit tests link the C runtime as usual, and the text fuzzer compares
 // these with the host's own.
 //
@@ -76,7 +77,11 @@ int strncmp(const char *a, const char *b, size_t n)
 
 int strcmp(const char *a, const char *b)
 {
-    return strncmp(a, b, (size_t)-1);
+    while (*a && *a == *b) {
+        a++;
+        b++;
+    }
+    return (unsigned char)*a - (unsigned char)*b;
 }
 
 char *strchr(const char *text, int c)
@@ -117,8 +122,10 @@ char *strpbrk(const char *text, const char *accept)
 char *strstr(const char *text, const char *part)
 {
     size_t len = strlen(part);
-    for (; *text; text++)
+    for (;; text++) {
         if (strncmp(text, part, len) == 0)
             return (char *)text;
-    return len ? NULL : (char *)text;
+        if (!*text)
+            return NULL;   // the end of the text: no match
+    }
 }

@@ -27,10 +27,10 @@ static int TreesAreDisjoint(const char *a, const char *b)
     return RegistryPathsDisjoint(upperA, upperB);
 }
 
-// 1 when hive\path is a registry link.
-static int IsLinkPath(HKEY hive, const char *path)
+// 1 when path, below the settings hive, is a registry link.
+static int IsLinkPath(const char *path)
 {
-    HKEY key = OpenRegistryKeyItself(hive, path, KEY_QUERY_VALUE);
+    HKEY key = OpenRegistryKeyItself(GetSettingsHive(), path, KEY_QUERY_VALUE);
     if (!key)
         return 0;
     int link = IsRegistryLink(key);
@@ -44,8 +44,7 @@ static int IsLinkPath(HKEY hive, const char *path)
 // through it land there. A source that is a link cannot be opened.
 static int CopyTreeLevel(const char *source, const char *destination)
 {
-    HKEY hive = GetSettingsHive();
-    HKEY sourceKey = OpenRegistryKeyItself(hive, source, KEY_ALL_ACCESS);
+    HKEY sourceKey = OpenRegistryKeyItself(GetSettingsHive(), source, KEY_ALL_ACCESS);
     if (!sourceKey)
         return 0;
     if (IsRegistryLink(sourceKey)) {
@@ -53,7 +52,7 @@ static int CopyTreeLevel(const char *source, const char *destination)
         return 0;
     }
     DeleteRegistryTree(destination);
-    HKEY destinationKey = CreateRegistryKey(hive, destination);
+    HKEY destinationKey = CreateRegistryKey(GetSettingsHive(), destination);
     if (!destinationKey) {
         RegCloseKey(sourceKey);
         return 0;
@@ -73,17 +72,16 @@ static int CopyTreeLevel(const char *source, const char *destination)
     }
 
     for (DWORD index = 0;; index++) {
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(sourceKey, index, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+        if (RegEnumKeyA(sourceKey, index, name, sizeof name) != ERROR_SUCCESS)
             break;
         char *sourceChild = (char *)data;
         // A child path that does not fit would name another key: skip that subkey.
         if (!ComposeChildPath(sourceChild, sizeof data, source, name)
             || !ComposeChildPath(childPath, sizeof childPath, destination, name))
             continue;
-        if (IsLinkPath(hive, sourceChild))
+        if (IsLinkPath(sourceChild))
             continue;   // left out, not even copied as an empty key
-        HKEY childKey = CreateRegistryKey(hive, childPath);
+        HKEY childKey = CreateRegistryKey(GetSettingsHive(), childPath);
         if (!childKey)
             break;
         RegCloseKey(childKey);
@@ -93,6 +91,11 @@ static int CopyTreeLevel(const char *source, const char *destination)
     RegCloseKey(sourceKey);
     RegCloseKey(destinationKey);
     return 1;
+}
+
+int CopyDisjointRegistryTree(const char *source, const char *destination)
+{
+    return CopyTreeLevel(source, destination);
 }
 
 int CopyRegistryTree(const char *source, const char *destination)
@@ -114,10 +117,9 @@ void DeleteRegistryTree(const char *path)
 
 void DeleteTreePass(const char *path)
 {
-    HKEY hive = GetSettingsHive();
     // Every key is opened and deleted as itself: a registry link goes as the
     // link, and what it points to, elsewhere in the registry, is never entered.
-    HKEY key = OpenRegistryKeyItself(hive, path, KEY_ALL_ACCESS);
+    HKEY key = OpenRegistryKeyItself(GetSettingsHive(), path, KEY_ALL_ACCESS);
     if (!key)
         return;
 
@@ -127,14 +129,13 @@ void DeleteTreePass(const char *path)
     // skips some subkeys of a wide tree; the next pass takes them.
     int link = IsRegistryLink(key);
     for (DWORD index = 0; !link; index++) {
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key, index, name, &nameSize, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+        if (RegEnumKeyA(key, index, name, sizeof name) != ERROR_SUCCESS)
             break;
         if (ComposeChildPath(childPath, sizeof childPath, path, name))
             DeleteTreePass(childPath);
     }
 
-    if (DeleteRegistryKeyItself(hive, path, key))
+    if (DeleteRegistryKeyItself(GetSettingsHive(), path, key))
         s_treeDeleteCount++;
     RegCloseKey(key);
 }
@@ -154,20 +155,18 @@ int DeleteKeyIfEmpty(HKEY root, const char *path)
     // Only "no more items" shows there is none: a subkey or value whose name
     // does not fit the buffer (ERROR_MORE_DATA) is there all the same.
     DWORD size = sizeof buffer;
-    int notEmpty = RegEnumKeyExA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS;
-    if (!notEmpty) {
-        size = sizeof buffer;
-        notEmpty = RegEnumValueA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS;
-    }
+    int empty = RegEnumKeyA(key, 0, buffer, sizeof buffer) == ERROR_NO_MORE_ITEMS
+        && RegEnumValueA(key, 0, buffer, &size, NULL, NULL, NULL, NULL) == ERROR_NO_MORE_ITEMS;
     RegCloseKey(key);
-    if (notEmpty)
+    if (!empty)
         return 0;
 
-    CopyText(buffer, sizeof buffer, path);
-    char *backslash = strrchr(buffer, '\\');
+    const char *backslash = FindLastBackslash(path);
     if (!backslash)
         return 0;   // never a key directly below the root
-    *backslash = 0;
+    // The parent's path: the path cut before its last backslash (shorter than
+    // the path, which fits the buffer).
+    CopyText(buffer, (size_t)(backslash - path) + 1, path);
     HKEY parent = OpenRegistryKey(root, buffer, KEY_ALL_ACCESS);
     if (!parent)
         return 0;

@@ -10,6 +10,11 @@
 // cannot be opened, the destination cannot be created, or the two trees are
 // not disjoint (nothing is touched then).
 int CopyRegistryTree(const char *source, const char *destination);
+// The same copy for two trees the caller knows to be disjoint, such as those
+// of two fixed key names of which neither lies inside the other: nothing
+// checks it here, and a tree copied into itself or over its own parent would
+// lose its source.
+int CopyDisjointRegistryTree(const char *source, const char *destination);
 void DeleteRegistryTree(const char *path);
 void DeleteTreePass(const char *path);
 

@@ -1,12 +1,27 @@
 #include "registry/regkey.h"
 #include "base/lookup.h"
 
-HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access)
+// root\path opened with the given options and access; NULL when it cannot be opened.
+static HKEY OpenKey(HKEY root, const char *path, DWORD options, REGSAM access)
 {
     HKEY key;
-    if (RegOpenKeyExA(root, path, 0, access, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path, options, access, &key) != ERROR_SUCCESS)
         return NULL;
     return key;
+}
+
+HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access)
+{
+    return OpenKey(root, path, 0, access);
+}
+
+int QueryValueAndClose(HKEY key, const char *valueName, void *data, DWORD *size)
+{
+    if (!key)
+        return 0;
+    LONG status = RegQueryValueExA(key, valueName, NULL, NULL, (BYTE *)data, size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
 }
 
 HKEY CreateRegistryKey(HKEY root, const char *path)
@@ -36,18 +51,14 @@ HKEY OpenRegistryKeyItself(HKEY root, const char *path, REGSAM access)
 {
     // On Windows 95/98/Me the option is reserved and must be 0; there is no
     // link to open there.
-    DWORD options = GetHandleDelete() ? REG_OPTION_OPEN_LINK : 0;
-    HKEY key;
-    if (RegOpenKeyExA(root, path, options, access, &key) != ERROR_SUCCESS)
-        return NULL;
-    return key;
+    return OpenKey(root, path, GetHandleDelete() ? REG_OPTION_OPEN_LINK : 0, access);
 }
 
 int IsRegistryLink(HKEY key)
 {
     // What makes a link: its target, in this value of this type. An ordinary
     // key opened as itself has no such value.
-    DWORD type = REG_NONE;
+    DWORD type;   // read only when the query succeeded
     return RegQueryValueExA(key, "SymbolicLinkValue", NULL, &type, NULL, NULL) == ERROR_SUCCESS
         && type == REG_LINK;
 }

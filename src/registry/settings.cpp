@@ -93,13 +93,7 @@ void WriteSettingBinary(const char *keyName, const char *valueName, const void *
 // with *size the stored byte count.
 static int QuerySettingValue(const char *keyName, const char *valueName, void *buffer, DWORD *size)
 {
-    HKEY key = OpenSettingsKeyForRead(keyName);
-    if (!key)
-        return 0;
-    DWORD type;
-    LONG status = RegQueryValueExA(key, valueName, NULL, &type, (BYTE *)buffer, size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return QueryValueAndClose(OpenSettingsKeyForRead(keyName), valueName, buffer, size);
 }
 
 int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
@@ -126,12 +120,12 @@ int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
 int SettingExists(const char *keyName, const char *valueName)
 {
     HKEY key = GetSettingsKey(keyName, KEY_QUERY_VALUE);
+    if (valueName)
+        return QueryValueAndClose(key, valueName, NULL, NULL);
     if (!key)
         return 0;
-    int exists = valueName == NULL
-        || RegQueryValueExA(key, valueName, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
     RegCloseKey(key);
-    return exists;
+    return 1;
 }
 
 int ReadSettingDword(const char *keyName, const char *valueName, DWORD *out, DWORD defaultValue)
