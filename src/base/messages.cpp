@@ -18,6 +18,11 @@ const char *LoadMessageText(UINT id)
     return slot;
 }
 
+int ShowMessage(const char *text, UINT flags)
+{
+    return MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), flags | MESSAGE_FLAGS);
+}
+
 void ShowFinalMessage(void)
 {
     char path[PATH_SIZE];
@@ -31,5 +36,5 @@ void ShowFinalMessage(void)
     char text[1024];
     FormatText(text, sizeof text, "%s\n%s", LoadMessageText(IDS_COMPLETED), deleteLine);
 
-    MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONINFORMATION | MESSAGE_FLAGS);
+    ShowMessage(text, MB_OK | MB_ICONINFORMATION);
 }

@@ -25,6 +25,11 @@ extern HINSTANCE g_instance;
 // through the next four calls. A missing string gives the empty text.
 const char *LoadMessageText(UINT id);
 
+// Shows text in a message box as every box of the program is shown (no
+// owner, in front, caption text 200) with the given buttons and icon; returns
+// the answer.
+int ShowMessage(const char *text, UINT flags);
+
 // The final message: the uninstall is over, but this program's file stayed
 // and is for the user to delete; it names the file. Returns once the user
 // has closed it.

@@ -53,20 +53,19 @@ static void WriteProgramsListEntry(HKEY key, const char *modulePath, const char 
     SetStringValue(key, "DisplayName", DISPLAY_NAME);
     // A command line: unquoted, a path with a blank would first start
     // "C:\Program.exe" and the like. The buffer has room for the quotes.
-    char command[PATH_SIZE + 2], text[PATH_SIZE + 8];
+    char command[PATH_SIZE + 2 + 3], text[PATH_SIZE + 2];
     CopyText(command, sizeof command, modulePath);
     if (QuoteIfNeeded(command, sizeof command)) {
         SetStringValue(key, "UninstallString", command);
-        if (ComposeText(text, sizeof text, "%s /S", command))
-            SetStringValue(key, "QuietUninstallString", text);
+        AppendText(command, sizeof command, " /S");   // room was left for it
+        SetStringValue(key, "QuietUninstallString", command);
     }
     if (fileManager[0]) {
         if (ComposeText(text, sizeof text, "%s,0", fileManager))
             SetStringValue(key, "DisplayIcon", text);
         SetVersionValues(key, fileManager);
     }
-    if (directory[0])
-        SetStringValue(key, "InstallLocation", directory);
+    SetStringValue(key, "InstallLocation", directory);
     if (installedKiB != SIZE_UNKNOWN)
         SetDwordValue(key, "EstimatedSize", installedKiB);
     SetDwordValue(key, "NoModify", 1);
@@ -83,9 +82,9 @@ int RegisterProduct(const char *text, DWORD installedKiB)
         HKEY key = CreateRegistryKey(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
         if (!key)
             return 0;   // no rights on HKEY_LOCAL_MACHINE: none of the rest either
-        // The directory is never longer than the module path; the file
-        // manager's path may be, for a renamed program, and is then left out
-        // ("" both when they do not fit).
+        // The directory is never longer than the module path, which fits;
+        // the file manager's path may be, for a renamed program, and is then
+        // left out ("" when it does not fit).
         char directory[PATH_SIZE], fileManager[PATH_SIZE];
         ComposeProgramDirectory(directory, sizeof directory, modulePath);
         ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, FILE_MANAGER_NAME);
@@ -98,8 +97,7 @@ int RegisterProduct(const char *text, DWORD installedKiB)
             return registered;
         if (fileManager[0])
             SetStringValue(key, "", fileManager);
-        if (directory[0])
-            SetStringValue(key, "Path", directory);
+        SetStringValue(key, "Path", directory);
         RegCloseKey(key);
     }
 

@@ -24,6 +24,7 @@ int FormatLauncherLine(char *out, size_t size, const char *fileManagerPath)
 // version, then the file version's high and low halves.
 #define FIXED_INFO_SIGNATURE 0xFEEF04BDu
 #define FIXED_INFO_SIZE 52
+#define FIXED_INFO_START 40
 
 static unsigned ReadDword(const unsigned char *p)
 {
@@ -33,19 +34,15 @@ static unsigned ReadDword(const unsigned char *p)
 int ReadFixedFileVersion(const void *block, size_t size, unsigned version[4])
 {
     // wLength, wValueLength, wType and the wide key of 16 characters end at
-    // byte 38, aligned to 40; the ANSI form has no wType and a key of 16 bytes:
-    // 20. Where the value is missing, the signature is not there either.
-    static const unsigned char starts[] = {40, 20};
-    const unsigned char *bytes = (const unsigned char *)block;
-    for (unsigned char start : starts) {
-        if (size < (size_t)start + FIXED_INFO_SIZE || ReadDword(bytes + start) != FIXED_INFO_SIGNATURE)
-            continue;
-        unsigned high = ReadDword(bytes + start + 8), low = ReadDword(bytes + start + 12);
-        version[0] = high >> 16;
-        version[1] = high & 0xFFFF;
-        version[2] = low >> 16;
-        version[3] = low & 0xFFFF;
-        return 1;
-    }
-    return 0;
+    // byte 38, aligned to 40. Where the value is missing, the signature is
+    // not there either.
+    const unsigned char *fixed = (const unsigned char *)block + FIXED_INFO_START;
+    if (size < FIXED_INFO_START + FIXED_INFO_SIZE || ReadDword(fixed) != FIXED_INFO_SIGNATURE)
+        return 0;
+    unsigned high = ReadDword(fixed + 8), low = ReadDword(fixed + 12);
+    version[0] = high >> 16;
+    version[1] = high & 0xFFFF;
+    version[2] = low >> 16;
+    version[3] = low & 0xFFFF;
+    return 1;
 }

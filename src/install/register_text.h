@@ -21,9 +21,9 @@ int FormatLauncherLine(char *out, size_t size, const char *fileManagerPath);
 // The file version of a version resource's fixed information, as
 // GetFileVersionInfoA gives the resource (block, size bytes, possibly cut
 // after its start): the structure with its signature 0xFEEF04BD, right after
-// the block's header and its key "VS_VERSION_INFO" (wide in a 32-bit program's
-// resource, ANSI in a 16-bit one's). 1 and version[0..3] (major, minor,
-// build, revision) when found; otherwise 0 and version untouched.
+// the block's header and its wide key "VS_VERSION_INFO", as a 32-bit
+// program's resource has them. 1 and version[0..3] (major, minor, build,
+// revision) when found; otherwise 0 and version untouched.
 int ReadFixedFileVersion(const void *block, size_t size, unsigned version[4]);
 
 #endif

@@ -9,11 +9,10 @@
 #include "uninstall/uninstall.h"
 #include "main/mode_text.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+// commandLine: the process command line less the program's name, as the
+// program's own entry point (start.cpp) gives it.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
-    // The start-up code's own text treats bytes from 128 up as blanks, which
-    // cuts an unquoted program path with a non-ASCII letter in two.
-    const char *commandLine = CommandLineAfterProgramName(GetCommandLineA());
     QueryPlatformVersion();
     g_instance = instance;
     SetSettingsHive(HKEY_CURRENT_USER);   // every mode starts in the current user's settings

@@ -84,26 +84,26 @@ static int RemoveGroupFolder(const char *group)
         ReportPlace(group, REPORT_LEFT, "cannot be named", 0);
         return 1;
     }
+    // No folder: the command is sent all the same.
     DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        ReportPlace(folder, REPORT_GONE, NULL, 0);
-        return 1;   // no folder: the command is sent all the same
-    }
-
-    // Where the folder and each entry should lie; "" where that cannot be known.
-    char programsFinal[ENTRY_FINAL_SIZE], folderFinal[ENTRY_FINAL_SIZE];
-    GetEntryFinalPath(programs, programsFinal);
-    ComposeExpectedFinalPath(folderFinal, programsFinal, group);
-    int noLink = 0;
-    if (IsLinkEntry(folder, attributes, folderFinal))
-        DeleteEntryItself(folder, attributes, folderFinal, 0);
-    else {
-        noLink = !WalkGroupFolder(folder, folderFinal, 1);
-        RemoveDirectoryA(folder);
+    int noLink = 1;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // Where the folder and each entry should lie; "" where that cannot be known.
+        char programsFinal[ENTRY_FINAL_SIZE], folderFinal[ENTRY_FINAL_SIZE];
+        GetEntryFinalPath(programs, programsFinal);
+        ComposeExpectedFinalPath(folderFinal, programsFinal, group);
+        noLink = 0;
+        if (IsLinkEntry(folder, attributes, folderFinal))
+            DeleteEntryItself(folder, attributes, folderFinal, 0);
+        else {
+            noLink = !WalkGroupFolder(folder, folderFinal, 1);
+            RemoveDirectoryA(folder);
+        }
     }
     DWORD error = GetLastError();
     int stays = GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES;
-    ReportPlace(folder, stays ? REPORT_LEFT : REPORT_DELETED, NULL, stays ? error : 0);
+    ReportPlace(folder, stays ? REPORT_LEFT : attributes == INVALID_FILE_ATTRIBUTES ? REPORT_GONE : REPORT_DELETED,
+                NULL, stays ? error : 0);
     return noLink;
 }
 
@@ -151,8 +151,8 @@ void RemoveProgramGroup(void)
     CollapseEmptyComponents(group);
     int noLink = RemoveGroupFolder(group);
     // Syntax characters would have Program Manager read other commands or another group.
-    const char *asked = !noLink ? "not asked: a link inside"
-        : !GroupNameIsDdeSafe(group) ? "not asked: command syntax"
+    const char *asked = !noLink ? "not asked: a link"
+        : !GroupNameIsDdeSafe(group) ? "not asked: syntax"
         : SendDeleteGroup(group) ? "asked"
         : "no answer";
     char name[PATH_SIZE + 32];

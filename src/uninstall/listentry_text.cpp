@@ -120,7 +120,7 @@ static int ComponentIsDevice(const char *name, size_t len)
 }
 
 const char *const kRefusalReasons[ENTRY_REFUSALS] = {
-    "", "outside the program directory", "a device", "too long", "a link, or lies elsewhere", "not a folder",
+    "", "outside the program directory", "a device", "too long", "lies elsewhere", "not a folder",
 };
 
 int ListEntryFormRefusal(const char *entry)

@@ -10,30 +10,26 @@ void ReadUninstallOptions(const char *commandLine, UninstallOptions *options)
     options->report = 0;
     options->reportPath[0] = 0;
     const char *p = commandLine;
-    for (;;) {
-        while (*p == ' ' || *p == '\t')
-            p++;
-        if (!*p)
-            return;
-        // Room for the report word and a whole path: anything longer is cut
-        // and then names no file.
-        char word[REPORT_WORD_LENGTH + PATH_SIZE];
+    while (*p) {
+        // Room for the report word and a whole path, and one more: a word that
+        // fills it all was cut, and a cut name would be another file.
+        char word[REPORT_WORD_LENGTH + PATH_SIZE + 1];
         size_t len = 0;
-        int quoted = 0, cut = 0;
-        for (; *p && (quoted || (*p != ' ' && *p != '\t')); p++) {
+        for (int quoted = 0; *p && (quoted || (*p != ' ' && *p != '\t')); p++) {
             if (*p == '"')
                 quoted = !quoted;
             else if (len + 1 < sizeof word)
                 word[len++] = *p;
-            else
-                cut = 1;
         }
         word[len] = 0;
-        if (EqualsNoCase(word, "/S")) {
+        if (EqualsNoCase(word, "/S"))
             options->silent = 1;
-        } else if (StartsWithNoCase(word, REPORT_WORD)) {
+        if (StartsWithNoCase(word, REPORT_WORD)) {
             options->report = 1;
-            CopyText(options->reportPath, sizeof options->reportPath, cut ? "" : word + REPORT_WORD_LENGTH);
+            if (!CopyText(options->reportPath, sizeof options->reportPath, word + REPORT_WORD_LENGTH))
+                options->reportPath[0] = 0;
         }
+        while (*p == ' ' || *p == '\t')
+            p++;
     }
 }

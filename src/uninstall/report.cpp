@@ -18,12 +18,13 @@ int OpenReport(const char *path)
     return 1;
 }
 
-// Writes text and CR LF; a failed write loses the line only.
-static void WriteReportLine(const char *text)
+// Writes line (size bytes, room for CR LF kept) with CR LF; a failed write
+// loses the line only.
+static void WriteReportLine(char *line, size_t size)
 {
+    AppendText(line, size, "\r\n");
     DWORD written;
-    WriteFile(s_report, text, (DWORD)strlen(text), &written, NULL);
-    WriteFile(s_report, "\r\n", 2, &written, NULL);
+    WriteFile(s_report, line, (DWORD)strlen(line), &written, NULL);
 }
 
 void ReportPlace(const char *name, ReportOutcome outcome, const char *why, DWORD error)
@@ -32,15 +33,13 @@ void ReportPlace(const char *name, ReportOutcome outcome, const char *why, DWORD
         s_counts[outcome]++;
     if (!s_report)
         return;
-    // A list line of 519 characters, and the longest outcome after it.
+    // A list line of 519 characters, and the longest outcome after it; a
+    // longer name is cut, the CR LF never.
     char line[LIST_LINE_SIZE + 96];
-    FormatText(line, sizeof line, "%s: %s", name, outcome == REPORT_NOTED ? why : kOutcomes[outcome]);
-    if (outcome != REPORT_NOTED && why)
-        FormatText(line + strlen(line), sizeof line - strlen(line), ": %s", why);
-    size_t used = strlen(line);
-    if (error)
-        FormatText(line + used, sizeof line - used, ": error %u", (unsigned)error);
-    WriteReportLine(line);
+    int noted = outcome == REPORT_NOTED;
+    FormatText(line, sizeof line - 2, error ? "%s: %s%s%s: error %u" : "%s: %s%s%s", name,
+               noted ? "" : kOutcomes[outcome], why && !noted ? ": " : "", why ? why : "", (unsigned)error);
+    WriteReportLine(line, sizeof line);
 }
 
 int ReportSomethingLeft(void)
@@ -53,9 +52,9 @@ void CloseReport(void)
     if (!s_report)
         return;
     char line[96];
-    FormatText(line, sizeof line, "%u deleted, %u already gone, %u refused, %u left", s_counts[REPORT_DELETED],
+    FormatText(line, sizeof line - 2, "%u deleted, %u already gone, %u refused, %u left", s_counts[REPORT_DELETED],
                s_counts[REPORT_GONE], s_counts[REPORT_REFUSED], s_counts[REPORT_LEFT]);
-    WriteReportLine(line);
+    WriteReportLine(line, sizeof line);
     CloseHandle(s_report);
     s_report = NULL;
 }

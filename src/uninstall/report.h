@@ -14,8 +14,8 @@ enum ReportOutcome {
     REPORT_NOTED,     // "<why>": a step that removes nothing of its own
 };
 
-// Creates or replaces the report file at path (a full path). 0 when it
-// cannot: the run goes on without one.
+// Creates or replaces the report file at path (relative to the current
+// directory). 0 when it cannot ("" cannot be): the run goes on without one.
 int OpenReport(const char *path);
 
 // One place and its outcome. why (may be NULL) says why a place was refused

@@ -37,10 +37,8 @@ SelfRemovalOutcome StartSelfRemoval(const char *modulePath, const char *director
     // fit would name another file, so it counts as a batch file that cannot be created.
     char batchPath[PATH_SIZE];
     DWORD len = GetTempPathA(sizeof batchPath, batchPath);
-    if (len == 0)
-        return Outcome(SELF_REMOVAL_BATCH_PATH, GetLastError());
-    if (len >= sizeof batchPath || !AppendText(batchPath, sizeof batchPath, BATCH_FILE_NAME))
-        return Outcome(SELF_REMOVAL_BATCH_PATH, ERROR_FILENAME_EXCED_RANGE);
+    if (len == 0 || len >= sizeof batchPath || !AppendText(batchPath, sizeof batchPath, BATCH_FILE_NAME))
+        return Outcome(SELF_REMOVAL_BATCH_PATH, len ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
 
     // How the interpreter is started follows the platform; what the batch
     // file says follows the interpreter that will read it.

@@ -49,10 +49,10 @@ static ULONGLONG SizeOfFile(const char *path, const char *expected)
     HANDLE file = OpenEntryItself(path, expected);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
+    // A folder, and a link opened as itself, have no size of their own.
     BY_HANDLE_FILE_INFORMATION information;
     ULONGLONG size = 0;
-    if (GetFileInformationByHandle(file, &information)
-        && !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    if (GetFileInformationByHandle(file, &information))
         size = (ULONGLONG)information.nFileSizeHigh << 32 | information.nFileSizeLow;
     CloseHandle(file);
     return size;
@@ -390,57 +390,49 @@ static void RemoveProductKeys(void)
     }
 }
 
-// What the report says of each step at which the batch file could not take over.
-static const char *const kSelfRemovalSteps[] = {
-    "written and started", "no temporary path", "no command interpreter", "a path outside the OEM code page",
-    "not written", "not started",
-};
+// This program's path, its directory, the directory with its backslash and
+// the list's path, each PATH_SIZE. 0 when one cannot be had whole (a cut path
+// names another file), or the path names no directory at all.
+static int ComposeProgramPaths(char *modulePath, char *directory, char *directoryPrefix, char *listPath)
+{
+    return GetModulePath(modulePath) && FindLastBackslash(modulePath)
+        && ComposeProgramDirectory(directory, PATH_SIZE, modulePath)
+        && ComposeProgramFilePath(directoryPrefix, PATH_SIZE, modulePath, "")
+        && ComposeProgramFilePath(listPath, PATH_SIZE, modulePath, LIST_FILE_NAME);
+}
 
 int RunUninstall(const char *commandLine)
 {
     UninstallOptions options;
     ReadUninstallOptions(commandLine, &options);
-    // Named where the program was started: the directory changes below.
-    char reportPath[PATH_SIZE], *namePart;
-    DWORD len = GetFullPathNameA(options.reportPath, PATH_SIZE, reportPath, &namePart);
-    int reported = options.reportPath[0] && len > 0 && len < PATH_SIZE;
-
-    char modulePath[PATH_SIZE];
-    if (!GetModulePath(modulePath))
-        return options.silent;   // a cut path would name another file and another directory
-
-    char directory[PATH_SIZE], directoryPrefix[PATH_SIZE], listPath[PATH_SIZE];
-    if (!FindLastBackslash(modulePath) || !ComposeProgramDirectory(directory, sizeof directory, modulePath))
+    char modulePath[PATH_SIZE], directory[PATH_SIZE], directoryPrefix[PATH_SIZE], listPath[PATH_SIZE];
+    if (!ComposeProgramPaths(modulePath, directory, directoryPrefix, listPath))
         return options.silent;
-    len = strlen(directory);
-    if (len == 0)
-        return options.silent;
-    // The module path is longer than the directory and its backslash: it fits.
-    ComposeText(directoryPrefix, sizeof directoryPrefix, directory[len - 1] == '\\' ? "%s" : "%s\\", directory);
+    // Created before the current directory changes: a relative name is taken
+    // from where the program was started.
+    int unreported = options.report && !OpenReport(options.reportPath);
 
-    // Silent: as if the answer were Yes, and no window at all.
+    // Silent: as if the answer were Yes, and no window at all. No changes
+    // nothing: a report tells no place.
     if (!options.silent
-        && MessageBoxA(NULL, LoadMessageText(IDS_CONFIRM), LoadMessageText(IDS_CAPTION),
-                       MB_YESNO | MB_ICONQUESTION | MESSAGE_FLAGS) != IDYES)
+        && ShowMessage(LoadMessageText(IDS_CONFIRM), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        CloseReport();
         return 0;
-    if (options.report)
-        reported = reported && OpenReport(reportPath);
+    }
 
     // Nothing depends on the directory the program was started in: the list
     // is opened by its full path. A program directory that its ANSI path does
     // not name, or that cannot be made current, cannot be worked in: that run
     // changes nothing, as without a list.
     ListReader list;
-    if (!ModulePathIsExact(modulePath) || !SetCurrentDirectoryA(directory)
-        || !ComposeText(listPath, sizeof listPath, "%s%s", directoryPrefix, LIST_FILE_NAME)
-        || !OpenListFile(&list, listPath)) {
-        ReportPlace(LIST_FILE_NAME, REPORT_NOTED, "cannot be opened, nothing changed", 0);
+    if (!ModulePathIsExact(modulePath) || !SetCurrentDirectoryA(directory) || !OpenListFile(&list, listPath)) {
+        ReportPlace(LIST_FILE_NAME, REPORT_NOTED, "cannot be opened", 0);   // the counts say nothing changed
         CloseReport();
         if (options.silent)
             return 1;
         char text[MESSAGE_SLOT_SIZE + sizeof LIST_FILE_NAME + 1];
         FormatText(text, sizeof text, "%s %s", LoadMessageText(IDS_NO_LIST_FILE), LIST_FILE_NAME);
-        MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), MB_OK | MB_ICONERROR | MESSAGE_FLAGS);
+        ShowMessage(text, MB_OK | MB_ICONERROR);
         return 0;
     }
     RunDeletionPasses(&list, directoryPrefix, 0, NULL);
@@ -457,23 +449,25 @@ int RunUninstall(const char *commandLine)
 
     // The batch file's own outcome comes after this process has ended.
     SelfRemovalOutcome handover = StartSelfRemoval(modulePath, directory, !options.silent);
-    ReportPlace(BATCH_FILE_NAME, handover.step ? REPORT_LEFT : REPORT_NOTED, kSelfRemovalSteps[handover.step],
-                handover.step ? handover.error : 0);
+    // Which step failed shows in its error number: a path too long (206), no
+    // COMSPEC (203), a name outside the OEM code page (1113), and so on.
+    ReportPlace(BATCH_FILE_NAME, handover.step ? REPORT_LEFT : REPORT_NOTED,
+                !handover.step ? "written and started"
+                : handover.step == SELF_REMOVAL_START ? "not started" : "not written",
+                handover.error);
     // Back here without a batch file to take over: the program's file and
     // directory stay, and the user must not be left believing everything has gone.
     if (handover.step && !options.silent)
         ShowFinalMessage();
     CloseReport();
-    return options.silent && (ReportSomethingLeft() || (options.report && !reported)) ? 2 : 0;
+    return options.silent && (ReportSomethingLeft() || unreported) ? 2 : 0;
 }
 
 int MeasureInstallation(DWORD *installedKiB)
 {
-    char modulePath[PATH_SIZE], directoryPrefix[PATH_SIZE], listPath[PATH_SIZE];
+    char modulePath[PATH_SIZE], directory[PATH_SIZE], directoryPrefix[PATH_SIZE], listPath[PATH_SIZE];
     ListReader list;
-    if (!GetModulePath(modulePath) || !ComposeProgramFilePath(directoryPrefix, sizeof directoryPrefix, modulePath, "")
-        || !ComposeProgramFilePath(listPath, sizeof listPath, modulePath, LIST_FILE_NAME)
-        || !OpenListFile(&list, listPath))
+    if (!ComposeProgramPaths(modulePath, directory, directoryPrefix, listPath) || !OpenListFile(&list, listPath))
         return 0;
     // The uninstall deletes this program's file and the list too.
     s_measured = SizeOfFile(modulePath, NULL) + SizeOfFile(listPath, NULL);

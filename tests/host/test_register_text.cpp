@@ -117,7 +117,7 @@ static std::vector<unsigned char> VersionBlock(size_t start, unsigned a, unsigne
     return block;
 }
 
-TEST(FixedFileVersion, ReadsAllFourNumbersOfEitherFormAndNothingElse)
+TEST(FixedFileVersion, ReadsAllFourNumbersOfA32BitProgramsResourceAndNothingElse)
 {
     struct Row {
         const char *name;
@@ -126,7 +126,7 @@ TEST(FixedFileVersion, ReadsAllFourNumbersOfEitherFormAndNothingElse)
         bool found;
     } rows[] = {
         {"wide", VersionBlock(40, 3, 14, 159, 2653), 0, true},
-        {"ANSI", VersionBlock(20, 3, 14, 159, 2653), 0, true},
+        {"a 16-bit program's", VersionBlock(20, 3, 14, 159, 2653), 0, false},
         {"largest numbers", VersionBlock(40, 65535, 65535, 65535, 65535), 0, true},
         {"no fixed information", VersionBlock(0, 0, 0, 0, 0), 0, false},
         {"cut inside it", VersionBlock(40, 3, 14, 159, 2653), 40 + 51, false},
