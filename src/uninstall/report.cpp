@@ -4,27 +4,28 @@
 
 #include <string.h>
 
-static HANDLE s_report;   // NULL while there is no report file: no initialised data section for it
+static HANDLE s_report;   // NULL while no report is asked for: no initialised data section for it
 static unsigned s_counts[REPORT_NOTED];
+static int s_unwritten;   // the report asked for was lost, whole or in part
 
 static const char *const kOutcomes[REPORT_NOTED] = {"deleted", "already gone", "refused", "left"};
 
-int OpenReport(const char *path)
+// A report that cannot be created stays INVALID_HANDLE_VALUE: every write to
+// it fails, and so says the run. (It is the process's own pseudo handle too,
+// which no write takes and whose close does nothing.)
+void OpenReport(const char *path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    s_report = file;
-    return 1;
+    s_report = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-// Writes line (size bytes, room for CR LF kept) with CR LF; a failed write
-// loses the line only.
+// Writes line (size bytes, room for CR LF kept) with CR LF. A failed write
+// (a full disk, a share gone) loses the line, and the run says so.
 static void WriteReportLine(char *line, size_t size)
 {
     AppendText(line, size, "\r\n");
     DWORD written;
-    WriteFile(s_report, line, (DWORD)strlen(line), &written, NULL);
+    if (!WriteFile(s_report, line, (DWORD)strlen(line), &written, NULL))
+        s_unwritten = 1;
 }
 
 void ReportPlace(const char *name, ReportOutcome outcome, const char *why, DWORD error)
@@ -44,7 +45,7 @@ void ReportPlace(const char *name, ReportOutcome outcome, const char *why, DWORD
 
 int ReportSomethingLeft(void)
 {
-    return s_counts[REPORT_REFUSED] + s_counts[REPORT_LEFT] > 0;
+    return s_counts[REPORT_REFUSED] + s_counts[REPORT_LEFT] + s_unwritten > 0;
 }
 
 void CloseReport(void)

@@ -15,15 +15,16 @@ enum ReportOutcome {
 };
 
 // Creates or replaces the report file at path (relative to the current
-// directory). 0 when it cannot ("" cannot be): the run goes on without one.
-int OpenReport(const char *path);
+// directory). When it cannot be ("" cannot), the run goes on without one.
+void OpenReport(const char *path);
 
 // One place and its outcome. why (may be NULL) says why a place was refused
 // or left, or what a noted step did; error, when not 0, is the Windows error
 // number of a place left. name is cut where the line would not fit.
 void ReportPlace(const char *name, ReportOutcome outcome, const char *why, DWORD error);
 
-// 1 when a place was refused or left.
+// 1 when a place was refused or left, or the report file asked for could not
+// be created or a line of it written.
 int ReportSomethingLeft(void);
 
 // Writes the counts as the last line and closes the report file.

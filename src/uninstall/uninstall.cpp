@@ -410,7 +410,8 @@ int RunUninstall(const char *commandLine)
         return options.silent;
     // Created before the current directory changes: a relative name is taken
     // from where the program was started.
-    int unreported = options.report && !OpenReport(options.reportPath);
+    if (options.report)
+        OpenReport(options.reportPath);
 
     // Silent: as if the answer were Yes, and no window at all. No changes
     // nothing: a report tells no place.
@@ -460,7 +461,7 @@ int RunUninstall(const char *commandLine)
     if (handover.step && !options.silent)
         ShowFinalMessage();
     CloseReport();
-    return options.silent && (ReportSomethingLeft() || unreported) ? 2 : 0;
+    return options.silent && ReportSomethingLeft() ? 2 : 0;
 }
 
 int MeasureInstallation(DWORD *installedKiB)
