@@ -48,18 +48,6 @@ static BOOL SetInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void *
     return s_vista.setInformation(handle, type, information, size);
 }
 
-// wide into out (size bytes) in the ANSI code page. 0 (out "") when a letter
-// has no place there: it would come back as another letter or '?', a path to
-// another place or to none.
-static int CopyWideExactly(const WCHAR *wide, char *out, int size)
-{
-    BOOL lossy = FALSE;
-    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out, size, NULL, &lossy) && !lossy)
-        return 1;
-    out[0] = 0;
-    return 0;
-}
-
 int FoundGone(void)
 {
     DWORD error = GetLastError();
@@ -73,19 +61,18 @@ static HANDLE OpenEntry(const char *path, DWORD access, DWORD flags)
                        FILE_FLAG_BACKUP_SEMANTICS | flags, NULL);
 }
 
-// 1 when the final path of handle is expected ("" never is). Letters compare
-// as file names do, without regard to case.
-static int HandleIsAt(HANDLE handle, const char *expected)
+// 1 when the final path of handle is expected ("" never is). Both are
+// UTF-16, as the file system names its entries; letters compare as file
+// names do, without regard to case.
+static int HandleIsAt(HANDLE handle, const WCHAR *expected)
 {
-    WCHAR final[ENTRY_FINAL_SIZE], wanted[ENTRY_FINAL_SIZE];
+    WCHAR final[ENTRY_FINAL_SIZE];
     DWORD len = GetFinalPath(handle, final);
-    int wantedLen = MultiByteToWideChar(CP_ACP, 0, expected, -1, wanted, ENTRY_FINAL_SIZE);
-    return expected[0] && len > 0 && len < ENTRY_FINAL_SIZE && wantedLen > 0
-        && s_vista.compareOrdinal(final, (int)len, wanted, wantedLen - 1, TRUE)
-               == CSTR_EQUAL;
+    return expected[0] && len > 0 && len < ENTRY_FINAL_SIZE
+        && s_vista.compareOrdinal(final, (int)len, expected, -1, TRUE) == CSTR_EQUAL;
 }
 
-int GetEntryFinalPath(const char *path, char *out)
+int GetEntryFinalPath(const char *path, WCHAR *out)
 {
     out[0] = 0;
     LookUpVistaFunctions();
@@ -94,10 +81,12 @@ int GetEntryFinalPath(const char *path, char *out)
     HANDLE handle = OpenEntry(path, 0, 0);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
-    WCHAR final[ENTRY_FINAL_SIZE];
-    DWORD len = GetFinalPath(handle, final);
+    DWORD len = GetFinalPath(handle, out);
     CloseHandle(handle);
-    return len > 0 && len < ENTRY_FINAL_SIZE && CopyWideExactly(final, out, ENTRY_FINAL_SIZE);
+    if (len > 0 && len < ENTRY_FINAL_SIZE)
+        return 1;
+    out[0] = 0;
+    return 0;
 }
 
 int ExpandShortNames(char *path)
@@ -107,24 +96,28 @@ int ExpandShortNames(char *path)
         return 1;
     WCHAR wide[PATH_SIZE], expanded[PATH_SIZE];
     char exact[PATH_SIZE];
-    DWORD len = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, PATH_SIZE)
-        ? s_vista.longPath(wide, expanded, PATH_SIZE)
-        : 0;
-    return len > 0 && len < PATH_SIZE && CopyWideExactly(expanded, exact, PATH_SIZE)
+    DWORD len = WidenText(CP_ACP, path, wide, PATH_SIZE) ? s_vista.longPath(wide, expanded, PATH_SIZE) : 0;
+    return len > 0 && len < PATH_SIZE && NarrowTextExactly(CP_ACP, expanded, exact, PATH_SIZE)
         && CopyText(path, PATH_SIZE, exact);
 }
 
-void ComposeExpectedFinalPath(char *out, const char *folderFinal, const char *name)
+void ComposeExpectedFinalPath(WCHAR *out, const WCHAR *folderFinal, const char *name)
 {
     out[0] = 0;
-    if (!folderFinal[0] || !ComposeText(out, ENTRY_FINAL_SIZE, "%s\\%s", folderFinal, name))
+    int folderLen = lstrlenW(folderFinal);
+    if (folderLen == 0 || folderLen + 1 >= ENTRY_FINAL_SIZE
+        || !WidenText(CP_ACP, name, out + folderLen + 1, ENTRY_FINAL_SIZE - folderLen - 1)) {
+        out[0] = 0;
         return;
-    for (char *p = out + strlen(folderFinal); *p; p++)
+    }
+    memcpy(out, folderFinal, folderLen * sizeof(WCHAR));
+    out[folderLen] = '\\';
+    for (WCHAR *p = out + folderLen + 1; *p; p++)
         if (*p == '/')
             *p = '\\';
 }
 
-int IsLinkEntry(const char *path, DWORD attributes, const char *expected)
+int IsLinkEntry(const char *path, DWORD attributes, const WCHAR *expected)
 {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return 1;
@@ -192,7 +185,7 @@ static BOOL DeleteThroughHandle(HANDLE handle, const char *path, DWORD attribute
     return FALSE;
 }
 
-HANDLE OpenEntryItself(const char *path, const char *expected)
+HANDLE OpenEntryItself(const char *path, const WCHAR *expected)
 {
     LookUpVistaFunctions();
     HANDLE handle = OpenEntry(path, FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
@@ -203,7 +196,7 @@ HANDLE OpenEntryItself(const char *path, const char *expected)
     return handle;
 }
 
-int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options)
+int DeleteEntryItself(const char *path, DWORD attributes, const WCHAR *expected, int options)
 {
     LookUpVistaFunctions();
     if (!s_vista.finalPath || (options & ENTRY_BY_NAME)) {

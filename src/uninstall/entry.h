@@ -8,21 +8,24 @@
 #define VEL_UNINSTALL_ENTRY_H
 
 #include "base/modulepath_text.h"
+#include "base/codepage.h"
 
 #include <windows.h>
 
-// A final path: "\\?\" and a path. The place a link or a substituted drive
-// leads to may be longer than the path that names it; one that does not fit
-// cannot be told, and what lies there is not deleted.
-#define ENTRY_FINAL_SIZE 1024
+// A final path: "\\?\" and a path, in UTF-16 units. The place a link or a
+// substituted drive leads to may be longer than the path that names it; one
+// that does not fit cannot be told, and what lies there is not deleted.
+// Final paths stay in UTF-16 as the system gives them: converted to the ANSI
+// code page they could lose a letter (or, where that is UTF-8, fail) and name
+// another place.
+#define ENTRY_FINAL_SIZE CONVERTED_TEXT_SIZE
 
 // 1 when the last call failed because the entry or a directory on its way is not there.
 int FoundGone(void);
 
 // The final path of path, every link followed, into out (ENTRY_FINAL_SIZE).
-// 1 when known; 0 (out "") when the system cannot tell, path cannot be
-// opened, or the final path has a letter outside the ANSI code page.
-int GetEntryFinalPath(const char *path, char *out);
+// 1 when known; 0 (out "") when the system cannot tell or path cannot be opened.
+int GetEntryFinalPath(const char *path, WCHAR *out);
 
 // path (PATH_SIZE, a full path) with the short 8.3 aliases of its components
 // replaced by their long names, as the system reads them, in place; where
@@ -32,21 +35,22 @@ int GetEntryFinalPath(const char *path, char *out);
 // the ANSI code page.
 int ExpandShortNames(char *path);
 
-// The final path an entry called name should have in a folder whose final
-// path is folderFinal: folderFinal, a backslash and name, with '/' read as
-// the separator it is. out is "" when folderFinal is "" or it does not fit.
-void ComposeExpectedFinalPath(char *out, const char *folderFinal, const char *name);
+// The final path an entry called name (a relative path in the ANSI code
+// page) should have in a folder whose final path is folderFinal: folderFinal,
+// a backslash and name, with '/' read as the separator it is, into out
+// (ENTRY_FINAL_SIZE). out is "" when folderFinal is "" or it does not fit.
+void ComposeExpectedFinalPath(WCHAR *out, const WCHAR *folderFinal, const char *name);
 
 // 1 when path (with the attributes its folder listing gave) is a link, or
 // may be one: it carries the reparse bit, or, where the system can tell, its
 // final path is not expected ("" is never expected).
-int IsLinkEntry(const char *path, DWORD attributes, const char *expected);
+int IsLinkEntry(const char *path, DWORD attributes, const WCHAR *expected);
 
 // path opened to read what it is, as itself: a link as the link where the
 // system can tell, and, where final paths are compared, only when its final
 // path is expected (NULL: any). INVALID_HANDLE_VALUE when it cannot be, or
 // is not itself.
-HANDLE OpenEntryItself(const char *path, const char *expected);
+HANDLE OpenEntryItself(const char *path, const WCHAR *expected);
 
 // How DeleteEntryItself treats an entry.
 #define ENTRY_CLEAR_BLOCKING 1   // read-only, hidden and system entries are deleted too
@@ -72,6 +76,6 @@ enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_GONE, ENTRY_REFUSED };
 // read-only, hidden and system bits are cleared only after a failed delete,
 // and put back when the retry fails too; by name a link's never (they would be
 // its target's).
-int DeleteEntryItself(const char *path, DWORD attributes, const char *expected, int options);
+int DeleteEntryItself(const char *path, DWORD attributes, const WCHAR *expected, int options);
 
 #endif

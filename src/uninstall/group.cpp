@@ -23,9 +23,10 @@ static HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, U
 // deleted and every entry is looked at; without, the search ends at the first
 // link. Subfolders are searched at any depth, and kept. 1 when a link was
 // seen, or may have been: an entry whose path is too long is not looked at.
-static int WalkGroupFolder(const char *folder, const char *folderFinal, int removeFiles)
+static int WalkGroupFolder(const char *folder, const WCHAR *folderFinal, int removeFiles)
 {
-    char pattern[PATH_SIZE], entry[PATH_SIZE], expected[ENTRY_FINAL_SIZE];
+    char pattern[PATH_SIZE], entry[PATH_SIZE];
+    WCHAR expected[ENTRY_FINAL_SIZE];
     if (!ComposeText(pattern, sizeof pattern, "%s\\*.*", folder))
         return 1;
     WIN32_FIND_DATAA data;
@@ -89,7 +90,7 @@ static int RemoveGroupFolder(const char *group)
     int noLink = 1;
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         // Where the folder and each entry should lie; "" where that cannot be known.
-        char programsFinal[ENTRY_FINAL_SIZE], folderFinal[ENTRY_FINAL_SIZE];
+        WCHAR programsFinal[ENTRY_FINAL_SIZE], folderFinal[ENTRY_FINAL_SIZE];
         GetEntryFinalPath(programs, programsFinal);
         ComposeExpectedFinalPath(folderFinal, programsFinal, group);
         noLink = 0;

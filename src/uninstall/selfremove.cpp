@@ -4,25 +4,19 @@
 #include "base/product.h"
 #include "base/bounded_text.h"
 #include "base/wholefile.h"
+#include "base/codepage.h"
 
 #include <string.h>
 
 #define COMMAND_LINE_SIZE 512
 
-// The interpreter reads batch files in the OEM code page. 1 when path
-// converted to it and back gives path again: a name that the OEM code page
-// cannot hold would address another file.
+// The interpreter reads batch files in the OEM code page: path (ANSI) in
+// it, into out (size bytes). 0 when a letter has no place there: the name
+// would address another file.
 static int ConvertToOem(const char *path, char *out, DWORD size)
 {
-    DWORD len = (DWORD)strlen(path);
-    char back[PATH_SIZE];
-    if (len >= size || len >= sizeof back)
-        return 0;
-    CharToOemBuffA(path, out, len);
-    out[len] = 0;
-    OemToCharBuffA(out, back, len);
-    back[len] = 0;
-    return strcmp(back, path) == 0;
+    WCHAR wide[PATH_SIZE];
+    return WidenText(CP_ACP, path, wide, PATH_SIZE) && NarrowTextExactly(CP_OEMCP, wide, out, (int)size);
 }
 
 static SelfRemovalOutcome Outcome(SelfRemovalStep step, DWORD error)

@@ -26,9 +26,9 @@ struct DeletionRun {
     // The program directory made canonical, with its backslash: full and in
     // long names, as the entries are. Entries are composed on it.
     char canonicalPrefix[PATH_SIZE];
-    // The same as the system resolves it, with a backslash; "" when it
-    // cannot, and then no entry is shown to be itself.
-    char finalPrefix[ENTRY_FINAL_SIZE];
+    // The same as the system resolves it, with a backslash, in UTF-16; ""
+    // when it cannot, and then no entry is shown to be itself.
+    WCHAR finalPrefix[ENTRY_FINAL_SIZE];
     int options;   // how DeleteEntryItself treats the entries
     // The directory last checked for links on the way, and what it gave:
     // a run of entries in one directory costs one check.
@@ -44,7 +44,7 @@ static ULONGLONG s_measured;
 
 // The size of the file at path, opened as itself where its final path is
 // expected (NULL: any); 0 for a folder, a link, or one that cannot be opened.
-static ULONGLONG SizeOfFile(const char *path, const char *expected)
+static ULONGLONG SizeOfFile(const char *path, const WCHAR *expected)
 {
     HANDLE file = OpenEntryItself(path, expected);
     if (file == INVALID_HANDLE_VALUE)
@@ -105,7 +105,7 @@ static int PassesThroughLink(DeletionRun *run, char *path)
 // would not fit (a cut path names another file). Every refusal of an entry
 // is made here, but the one only the open can make: the final path is not
 // expected.
-static int JudgeListEntry(DeletionRun *run, const char *entry, char *path, char *expected)
+static int JudgeListEntry(DeletionRun *run, const char *entry, char *path, WCHAR *expected)
 {
     int refusal = ListEntryFormRefusal(entry);
     if (refusal)
@@ -134,9 +134,14 @@ static int JudgeListEntry(DeletionRun *run, const char *entry, char *path, char 
     // An entry that is not there has every attribute: it is found gone when opened.
     if (directoryOnly && !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY))
         return REFUSED_NOT_FOLDER;
+    // The final prefix, then the rest of the path widened after it.
+    int finalLen = lstrlenW(run->finalPrefix);
     expected[0] = 0;
-    if (run->finalPrefix[0])
-        ComposeText(expected, ENTRY_FINAL_SIZE, "%s%s", run->finalPrefix, path + prefixLen);
+    if (finalLen > 0) {
+        memcpy(expected, run->finalPrefix, finalLen * sizeof(WCHAR));
+        if (!WidenText(CP_ACP, path + prefixLen, expected + finalLen, ENTRY_FINAL_SIZE - finalLen))
+            expected[0] = 0;
+    }
     return ENTRY_TAKEN;
 }
 
@@ -145,7 +150,7 @@ static int JudgeListEntry(DeletionRun *run, const char *entry, char *path, char 
 // not read unless a delete needs them.
 static int DeleteListEntry(DeletionRun *run, const char *entry, char *path, int *refusal)
 {
-    char expected[ENTRY_FINAL_SIZE];
+    WCHAR expected[ENTRY_FINAL_SIZE];
     *refusal = JudgeListEntry(run, entry, path, expected);
     if (*refusal)
         return ENTRY_REFUSED;
@@ -185,6 +190,20 @@ static int EndInBackslash(char *path, size_t size)
     return 0;
 }
 
+// The same for a final path (ENTRY_FINAL_SIZE units, not "").
+static void EndWideInBackslash(WCHAR *path)
+{
+    int len = lstrlenW(path);
+    if (path[len - 1] == '\\')
+        return;
+    if (len + 1 < ENTRY_FINAL_SIZE) {
+        path[len] = '\\';
+        path[len + 1] = 0;
+    } else {
+        path[0] = 0;
+    }
+}
+
 // Prepares a run: the canonical and the resolved program directory. Started
 // through a short path, the program directory reads with aliases; when its
 // long names cannot be had it stays so, and only entries written with aliases
@@ -203,7 +222,7 @@ static void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, int 
     ExpandShortNames(run->canonicalPrefix);
     if (EndInBackslash(run->canonicalPrefix, sizeof run->canonicalPrefix)
         && GetEntryFinalPath(run->canonicalPrefix, run->finalPrefix))
-        EndInBackslash(run->finalPrefix, sizeof run->finalPrefix);
+        EndWideInBackslash(run->finalPrefix);
 }
 
 // Back to the list's start; 0 when the file cannot be moved.
@@ -337,8 +356,8 @@ static int ModulePathIsExact(const char *modulePath)
     if (len == 0 || len >= PATH_SIZE)
         return 0;
     wide[len] = 0;
-    int backLen = MultiByteToWideChar(CP_ACP, 0, modulePath, -1, back, PATH_SIZE);
-    return backLen == (int)len + 1 && memcmp(wide, back, len * sizeof(WCHAR)) == 0;
+    return WidenText(CP_ACP, modulePath, back, PATH_SIZE) && lstrlenW(back) == (int)len
+        && memcmp(wide, back, len * sizeof(WCHAR)) == 0;
 }
 
 // The list goes as itself, like a listed entry, judged as the passes judged

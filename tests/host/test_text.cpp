@@ -10,6 +10,7 @@
 #include "main/mode_text.h"
 #include "registry/settings_text.h"
 #include "base/bounded_text.h"
+#include "base/codepage_text.h"
 #include "common/canary.h"
 
 TEST(Text, CopyAppendAndFormatReportCutsAndStayInside)
@@ -239,4 +240,32 @@ TEST(Mode, CommandLineAfterTheProgramName)
     };
     for (const Row &row : rows)
         EXPECT_STREQ(row.rest, CommandLineAfterProgramName(row.line)) << row.line;
+}
+
+TEST(CodePage, NarrowingArgumentsAreOnesTheConverterTakes)
+{
+    // The converter's documented rule, written out: UTF-8 and GB18030 take
+    // no flag but WC_ERR_INVALID_CHARS (0x80); UTF-7, the ISO-2022 and HZ
+    // pages, ISCII and Symbol take none; UTF-7 and UTF-8 fail when asked
+    // whether the default character was used. Any other flag there makes
+    // the call fail, which Wine does not show. Elsewhere WC_NO_BEST_FIT_CHARS
+    // and the question are what keep a best fit from passing for the letter.
+    const unsigned kErrInvalidChars = 0x80;
+    struct Row { unsigned page, allowedFlags; bool mayAsk; } rows[] = {
+        {65001, kErrInvalidChars, false}, {54936, kErrInvalidChars, false}, {65000, 0, false},
+        {42, 0, false}, {50220, 0, false}, {50229, 0, false}, {52936, 0, false}, {57002, 0, false},
+        {57011, 0, false}, {1252, NARROW_NO_BEST_FIT, true}, {932, NARROW_NO_BEST_FIT, true},
+        {1251, NARROW_NO_BEST_FIT, true}, {437, NARROW_NO_BEST_FIT, true}, {57012, NARROW_NO_BEST_FIT, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.page);
+        NarrowingArguments arguments = NarrowingArgumentsFor(row.page);
+        EXPECT_EQ(0u, arguments.flags & ~row.allowedFlags);
+        if (row.mayAsk) {
+            EXPECT_EQ(NARROW_NO_BEST_FIT, arguments.flags);
+            EXPECT_TRUE(arguments.tellsLoss);
+        } else {
+            EXPECT_FALSE(arguments.tellsLoss);
+        }
+    }
 }

@@ -1,0 +1,21 @@
+// Text converted between the program's code pages and UTF-16, exactly or not
+// at all: a path with a letter that came back as another letter, or as '?',
+// names another place or none.
+#ifndef VEL_BASE_CODEPAGE_H
+#define VEL_BASE_CODEPAGE_H
+
+#include <windows.h>
+
+// The longest text converted, in UTF-16 units with the terminator: every
+// path and final path the program compares.
+#define CONVERTED_TEXT_SIZE 1024
+
+// text (in codePage: CP_ACP, CP_OEMCP or a number) into out (outCount
+// UTF-16 units). 1 when it fit whole; otherwise 0 and out "".
+int WidenText(UINT codePage, const char *text, WCHAR *out, int outCount);
+
+// wide into out (outSize bytes) in codePage. 1 when every letter has its
+// place there and the whole text fit; otherwise 0 and out "".
+int NarrowTextExactly(UINT codePage, const WCHAR *wide, char *out, int outSize);
+
+#endif
