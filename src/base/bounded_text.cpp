@@ -51,11 +51,16 @@ int FormatTextV(char *dst, size_t size, const char *format, va_list args)
                     len++;
                 f++;
             } else if (conversion == 'd' || conversion == 'u') {
-                unsigned value = va_arg(args, unsigned);
-                // A negative %d: its magnitude, INT_MIN's too, fits an unsigned.
-                int negative = conversion == 'd' && (int)value < 0;
-                if (negative)
-                    value = 0u - value;
+                unsigned value;
+                int negative = 0;
+                if (conversion == 'd') {
+                    int given = va_arg(args, int);
+                    negative = given < 0;
+                    // Its magnitude, INT_MIN's too, fits an unsigned.
+                    value = negative ? 0u - (unsigned)given : (unsigned)given;
+                } else {
+                    value = va_arg(args, unsigned);
+                }
                 char *p = digits + sizeof digits;
                 do {
                     *--p = (char)('0' + value % 10);
@@ -120,14 +125,4 @@ int EqualsNoCase(const char *a, const char *b)
 {
     // b starts a, and a ends where b does.
     return StartsWithNoCase(a, b) && a[strlen(b)] == 0;
-}
-
-// A loop of its own: strrchr would be linked for this one search alone.
-const char *FindLastBackslash(const char *text)
-{
-    const char *found = NULL;
-    for (; *text; text++)
-        if (*text == '\\')
-            found = text;
-    return found;
 }

@@ -38,7 +38,4 @@ int EqualsNoCase(const char *a, const char *b);
 int StartsWithNoCase(const char *text, const char *prefix);
 char LowerAscii(char c);
 
-// Position of the last backslash in text, or NULL.
-const char *FindLastBackslash(const char *text);
-
 #endif

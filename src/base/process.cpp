@@ -1,4 +1,7 @@
 #include "base/process.h"
+#include "base/product.h"
+
+#include <string.h>
 
 OSVERSIONINFOA g_versionInfo;
 
@@ -8,7 +11,7 @@ void QueryPlatformVersion(void)
     GetVersionExA(&g_versionInfo);
 }
 
-int GetModulePath(char *path)
+int GetModulePath(char path[PATH_SIZE])
 {
     DWORD len = GetModuleFileNameA(NULL, path, PATH_SIZE);
     if (len == 0 || len >= PATH_SIZE) {
@@ -17,4 +20,12 @@ int GetModulePath(char *path)
     }
     path[len] = 0;
     return 1;
+}
+
+int GetProgramPaths(ProgramPaths *paths)
+{
+    return GetModulePath(paths->module) && strrchr(paths->module, '\\')
+        && ComposeProgramDirectory(paths->directory, PATH_SIZE, paths->module)
+        && ComposeProgramFilePath(paths->directoryPrefix, PATH_SIZE, paths->module, "")
+        && ComposeProgramFilePath(paths->list, PATH_SIZE, paths->module, LIST_FILE_NAME);
 }

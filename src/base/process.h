@@ -14,6 +14,19 @@ void QueryPlatformVersion(void);
 
 // The full path of this program's file into path (PATH_SIZE bytes). 1 when
 // it was had whole; otherwise path is "" and 0: a cut path names another file.
-int GetModulePath(char *path);
+int GetModulePath(char path[PATH_SIZE]);
+
+// This program's path, its directory, the directory with its backslash, and
+// the list file's path.
+struct ProgramPaths {
+    char module[PATH_SIZE];
+    char directory[PATH_SIZE];
+    char directoryPrefix[PATH_SIZE];
+    char list[PATH_SIZE];
+};
+
+// Fills paths. 0 when one cannot be had whole (a cut path names another
+// file), or the program's path names no directory at all.
+int GetProgramPaths(ProgramPaths *paths);
 
 #endif

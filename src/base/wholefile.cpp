@@ -8,7 +8,7 @@ int WriteWholeFile(const char *path, const void *data, DWORD size)
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    DWORD written;
+    DWORD written = 0;
     int whole = size == 0 || (WriteFile(file, data, size, &written, NULL) && written == size);
     return CloseHandle(file) && whole;   // closed in any case
 }

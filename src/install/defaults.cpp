@@ -8,14 +8,16 @@
 
 #define HIGHLIGHT_VALUES 4
 #define HIGHLIGHT_KEY "Colors\\Highlight"
-#define GROUP_SUFFIX "\\Group"   // the group number follows
+#define HIGHLIGHT_GROUPS 8
+#define HIGHLIGHT_GROUP_KEY_SIZE 32   // "Colors\\Highlight\\Group" and a number
 
-// The names of a group's numbers, each after the other's terminator, in the
-// order they are written after "Mask". A group has four more
-// (ExcludeAttributes, SelectedColor, SelectedCursorColor and MarkChar), 0 in
-// every default: 0 stands for no setting, so none of them is written and the
-// table leaves them out.
-static const char kHighlightValueNames[] = "IgnoreMask\0IncludeAttributes\0NormalColor\0CursorColor";
+// The names of a group's numbers, in the order they are written after
+// "Mask". A group has four more (ExcludeAttributes, SelectedColor,
+// SelectedCursorColor and MarkChar), 0 in every default: 0 stands for no
+// setting, so none of them is written and the table leaves them out.
+static const char *const kHighlightValueNames[HIGHLIGHT_VALUES] = {
+    "IgnoreMask", "IncludeAttributes", "NormalColor", "CursorColor",
+};
 
 // Each number is written as a DWORD; the defaults all fit a byte (the
 // attributes are FILE_ATTRIBUTE_HIDDEN, _SYSTEM and _DIRECTORY).
@@ -30,7 +32,7 @@ static const char kArchiveMask[] =
     "*.lim,*.[lw]sz,*.pa[ck],*.rk,*.rkv,*.rpm,*.sqz,*.bz,*.bz2,*.bzip,*.gz,*.tar,*.t[ag]z,"
     "*.uc2,*.x2,*.zoo,*.hqx,*.sea,*.sit,*.uue,*.xxe,*.ddi,*.tdr,*.xdf";
 
-static const HighlightGroup kHighlightDefaults[8] = {
+static const HighlightGroup kHighlightDefaults[HIGHLIGHT_GROUPS] = {
     {"*.*", {0, FILE_ATTRIBUTE_HIDDEN, 0x13, 0x38}},
     {"*.*", {0, FILE_ATTRIBUTE_SYSTEM, 0x13, 0x38}},
     {"*.*|..", {0, FILE_ATTRIBUTE_DIRECTORY, 0x1F, 0x3F}},
@@ -41,21 +43,13 @@ static const HighlightGroup kHighlightDefaults[8] = {
     {"*.*", {1, FILE_ATTRIBUTE_DIRECTORY, 0x1F, 0x3F}},
 };
 
-char *MakeHighlightGroupKey(char *buffer, size_t size)
-{
-    if (!ComposeText(buffer, size, "%s" GROUP_SUFFIX, HIGHLIGHT_KEY))
-        return NULL;
-    return buffer + strlen(HIGHLIGHT_KEY GROUP_SUFFIX);   // the length is known here
-}
-
 static void WriteHighlightGroup(const char *key, const HighlightGroup *group)
 {
     WriteSettingString(key, "Mask", group->mask);
     // "IgnoreMask" always; in the others a zero stands for no setting and is not written.
-    const char *name = kHighlightValueNames;
-    for (int i = 0; i < HIGHLIGHT_VALUES; i++, name += strlen(name) + 1)
+    for (int i = 0; i < HIGHLIGHT_VALUES; i++)
         if (i == 0 || group->values[i] != 0)
-            WriteSettingDword(key, name, group->values[i]);
+            WriteSettingDword(key, kHighlightValueNames[i], group->values[i]);
 }
 
 void SetHighlightDefaults(void)
@@ -64,21 +58,17 @@ void SetHighlightDefaults(void)
         return;
     if (SettingExists("Highlight", NULL)) {
         // Users of the old layout keep their groups; the old key stays for
-        // older versions of the file manager. Below one prefix and root
-        // neither key lies inside the other: the trees are disjoint.
+        // older versions of the file manager.
         char source[SETTINGS_PATH_SIZE], destination[SETTINGS_PATH_SIZE];
         if (ComposeSettingsPath(source, "Highlight") && ComposeSettingsPath(destination, HIGHLIGHT_KEY))
-            CopyDisjointRegistryTree(source, destination);
+            CopyRegistryTree(GetSettingsHive(), source, destination);
         return;
     }
-    char key[HIGHLIGHT_GROUP_KEY_SIZE];
-    char *number = MakeHighlightGroupKey(key, sizeof key);
-    if (!number)
-        return;
-    number[0] = '0';   // "Group0" to "Group7"
-    number[1] = 0;
-    for (const HighlightGroup *group = kHighlightDefaults; group < kHighlightDefaults + 8; group++, number[0]++)
-        WriteHighlightGroup(key, group);
+    for (int i = 0; i < HIGHLIGHT_GROUPS; i++) {
+        char key[HIGHLIGHT_GROUP_KEY_SIZE];
+        FormatText(key, sizeof key, HIGHLIGHT_KEY "\\Group%d", i);   // "Colors\Highlight\Group0" fits
+        WriteHighlightGroup(key, &kHighlightDefaults[i]);
+    }
 }
 
 void SetSortGroupDefaults(void)

@@ -5,17 +5,10 @@
 
 #include <stddef.h>
 
-#define HIGHLIGHT_GROUP_KEY_SIZE 32   // "Colors\Highlight\Group" and a digit
-
 // The colouring rules of the file lists: the old "Highlight" tree carried over,
 // or the eight default groups; nothing when "Colors\Highlight" exists.
 void SetHighlightDefaults(void);
 void SetSortGroupDefaults(void);
 void SetApplyCmdDefaults(void);
-
-// Writes "Colors\Highlight\Group" into buffer (size bytes) and returns a
-// pointer to its terminator, where the group number goes; NULL when it does
-// not fit (buffer is then "").
-char *MakeHighlightGroupKey(char *buffer, size_t size);
 
 #endif

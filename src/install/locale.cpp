@@ -2,6 +2,7 @@
 #include "registry/settings.h"
 #include "registry/regkey.h"
 #include "base/process.h"
+#include "base/bounded_text.h"
 
 #include <string.h>
 
@@ -120,7 +121,7 @@ static void ComposeDistribution(unsigned char *out, const LocaleRow *row)
 static int QueryLocaleValue(HKEY root, const char *path, const char *valueName, BYTE *buffer)
 {
     DWORD size = LOCALE_VALUE_SIZE;
-    return QueryValueAndClose(OpenRegistryKey(root, path, KEY_QUERY_VALUE), valueName, buffer, &size);
+    return ReadRegistryValue(root, path, valueName, buffer, &size);
 }
 
 // The row whose id equals the locale text, or NULL. The id and its terminator
@@ -160,7 +161,9 @@ void SetLocaleDefaults(void)
     WriteSettingDword("XLat", "Flags", g_versionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT ? 1 : 0);
     WriteSettingBinary("XLat", "Table1", row->table1, XLAT_TABLE_SIZE);
     WriteSettingBinary("XLat", "Table2", kXlatLatin, XLAT_TABLE_SIZE);
-    char rulesName[] = "Rules1";   // "Rules1" to "Rules3"
-    for (int i = 0; i < 3; i++, rulesName[5]++)
+    for (int i = 0; i < 3; i++) {
+        char rulesName[16];
+        FormatText(rulesName, sizeof rulesName, "Rules%d", i + 1);   // "Rules1" to "Rules3"
         WriteSettingBinary("XLat", rulesName, row->rules[i], XLAT_RULES_SIZE);
+    }
 }

@@ -40,17 +40,6 @@ const char *NextListItem(const char *position, char *item, size_t itemSize, int 
     return p;
 }
 
-// 1 when part (not empty) occurs in text. The program's only substring
-// search: a loop of its own is smaller than linking strstr for it.
-static int Contains(const char *text, const char *part)
-{
-    size_t len = strlen(part);
-    for (; *text; text++)
-        if (strncmp(text, part, len) == 0)
-            return 1;
-    return 0;
-}
-
 static void DropTrailingComma(char *mask)
 {
     size_t len = strlen(mask);
@@ -78,7 +67,7 @@ char *MergeExtensionList(char *mask, size_t maskSize, char *pathExt)
             break;   // no room for the comma: the mask ends as it is
         commaOwed = 0;
         // An item of more than 30 characters has no pattern and adds nothing.
-        if (!FormatText(pattern, sizeof pattern, "*%s", item) || Contains(mask, pattern))
+        if (!FormatText(pattern, sizeof pattern, "*%s", item) || strstr(mask, pattern))
             continue;
         if (strlen(mask) + strlen(pattern) >= maskSize)
             break;   // stop before a pattern that would be cut

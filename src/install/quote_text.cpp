@@ -12,14 +12,8 @@ char *AddQuotes(char *text, size_t size)
     if (n + opening + (last != '"') >= size)
         return NULL;
     if (opening) {
-        // The quote goes in front, and each character moves one place on
-        // (the terminator is written below).
-        char carry = '"';
-        for (char *p = text; carry; p++) {
-            char c = *p;
-            *p = carry;
-            carry = c;
-        }
+        memmove(text + 1, text, n + 1);   // the terminator too
+        text[0] = '"';
         n++;
     }
     if (text[n - 1] != '"')

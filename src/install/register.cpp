@@ -111,7 +111,7 @@ int RegisterProduct(const char *text, DWORD installedKiB)
 void CreateLauncherBatch(void)
 {
     char modulePath[PATH_SIZE];
-    if (!GetModulePath(modulePath) || !FindLastBackslash(modulePath))
+    if (!GetModulePath(modulePath) || !strrchr(modulePath, '\\'))
         return;
 
     // The launcher is for Windows 95/98/Me only.

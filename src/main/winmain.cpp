@@ -7,6 +7,7 @@
 #include "install/register.h"
 #include "install/archives.h"
 #include "uninstall/uninstall.h"
+#include "uninstall/measure.h"
 #include "main/mode_text.h"
 
 // commandLine: the process command line less the program's name, as the

@@ -27,10 +27,10 @@ static int TreesAreDisjoint(const char *a, const char *b)
     return RegistryPathsDisjoint(upperA, upperB);
 }
 
-// 1 when path, below the settings hive, is a registry link.
-static int IsLinkPath(const char *path)
+// 1 when root\path is a registry link.
+static int IsLinkPath(HKEY root, const char *path)
 {
-    HKEY key = OpenRegistryKeyItself(GetSettingsHive(), path, KEY_QUERY_VALUE);
+    HKEY key = OpenRegistryKeyItself(root, path, KEY_QUERY_VALUE);
     if (!key)
         return 0;
     int link = IsRegistryLink(key);
@@ -42,17 +42,17 @@ static int IsLinkPath(const char *path)
 // A registry link in the source is not copied: what it points to belongs to
 // another tree, and a link copied as a link would have the settings written
 // through it land there. A source that is a link cannot be opened.
-static int CopyTreeLevel(const char *source, const char *destination)
+static int CopyTreeLevel(HKEY root, const char *source, const char *destination)
 {
-    HKEY sourceKey = OpenRegistryKeyItself(GetSettingsHive(), source, KEY_ALL_ACCESS);
+    HKEY sourceKey = OpenRegistryKeyItself(root, source, KEY_ALL_ACCESS);
     if (!sourceKey)
         return 0;
     if (IsRegistryLink(sourceKey)) {
         RegCloseKey(sourceKey);
         return 0;
     }
-    DeleteRegistryTree(destination);
-    HKEY destinationKey = CreateRegistryKey(GetSettingsHive(), destination);
+    DeleteRegistryTree(root, destination);
+    HKEY destinationKey = CreateRegistryKey(root, destination);
     if (!destinationKey) {
         RegCloseKey(sourceKey);
         return 0;
@@ -79,13 +79,13 @@ static int CopyTreeLevel(const char *source, const char *destination)
         if (!ComposeChildPath(sourceChild, sizeof data, source, name)
             || !ComposeChildPath(childPath, sizeof childPath, destination, name))
             continue;
-        if (IsLinkPath(sourceChild))
+        if (IsLinkPath(root, sourceChild))
             continue;   // left out, not even copied as an empty key
-        HKEY childKey = CreateRegistryKey(GetSettingsHive(), childPath);
+        HKEY childKey = CreateRegistryKey(root, childPath);
         if (!childKey)
             break;
         RegCloseKey(childKey);
-        CopyTreeLevel(sourceChild, childPath);
+        CopyTreeLevel(root, sourceChild, childPath);
     }
 
     RegCloseKey(sourceKey);
@@ -93,33 +93,28 @@ static int CopyTreeLevel(const char *source, const char *destination)
     return 1;
 }
 
-int CopyDisjointRegistryTree(const char *source, const char *destination)
-{
-    return CopyTreeLevel(source, destination);
-}
-
-int CopyRegistryTree(const char *source, const char *destination)
+int CopyRegistryTree(HKEY root, const char *source, const char *destination)
 {
     // Copying a tree into itself (or over its own parent) would delete the
     // source before it is read.
     if (!TreesAreDisjoint(source, destination))
         return 0;
-    return CopyTreeLevel(source, destination);
+    return CopyTreeLevel(root, source, destination);
 }
 
-void DeleteRegistryTree(const char *path)
+void DeleteRegistryTree(HKEY root, const char *path)
 {
     do {
         s_treeDeleteCount = 0;
-        DeleteTreePass(path);
+        DeleteTreePass(root, path);
     } while (s_treeDeleteCount != 0);
 }
 
-void DeleteTreePass(const char *path)
+void DeleteTreePass(HKEY root, const char *path)
 {
     // Every key is opened and deleted as itself: a registry link goes as the
     // link, and what it points to, elsewhere in the registry, is never entered.
-    HKEY key = OpenRegistryKeyItself(GetSettingsHive(), path, KEY_ALL_ACCESS);
+    HKEY key = OpenRegistryKeyItself(root, path, KEY_ALL_ACCESS);
     if (!key)
         return;
 
@@ -132,10 +127,10 @@ void DeleteTreePass(const char *path)
         if (RegEnumKeyA(key, index, name, sizeof name) != ERROR_SUCCESS)
             break;
         if (ComposeChildPath(childPath, sizeof childPath, path, name))
-            DeleteTreePass(childPath);
+            DeleteTreePass(root, childPath);
     }
 
-    if (DeleteRegistryKeyItself(GetSettingsHive(), path, key))
+    if (DeleteRegistryKeyItself(root, path, key))
         s_treeDeleteCount++;
     RegCloseKey(key);
 }
@@ -161,12 +156,12 @@ int DeleteKeyIfEmpty(HKEY root, const char *path)
     if (!empty)
         return 0;
 
-    const char *backslash = FindLastBackslash(path);
+    const char *backslash = strrchr(path, '\\');
     if (!backslash)
         return 0;   // never a key directly below the root
-    // The parent's path: the path cut before its last backslash (shorter than
-    // the path, which fits the buffer).
-    CopyText(buffer, (size_t)(backslash - path) + 1, path);
+    // The parent's path: the path up to its last backslash (shorter than the
+    // path, which fits the buffer).
+    FormatText(buffer, sizeof buffer, "%.*s", (int)(backslash - path), path);
     HKEY parent = OpenRegistryKey(root, buffer, KEY_ALL_ACCESS);
     if (!parent)
         return 0;

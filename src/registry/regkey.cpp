@@ -15,8 +15,9 @@ HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access)
     return OpenKey(root, path, 0, access);
 }
 
-int QueryValueAndClose(HKEY key, const char *valueName, void *data, DWORD *size)
+int ReadRegistryValue(HKEY root, const char *path, const char *valueName, void *data, DWORD *size)
 {
+    HKEY key = OpenRegistryKey(root, path, KEY_READ);
     if (!key)
         return 0;
     LONG status = RegQueryValueExA(key, valueName, NULL, NULL, (BYTE *)data, size);
@@ -58,7 +59,7 @@ int IsRegistryLink(HKEY key)
 {
     // What makes a link: its target, in this value of this type. An ordinary
     // key opened as itself has no such value.
-    DWORD type;   // read only when the query succeeded
+    DWORD type = REG_NONE;
     return RegQueryValueExA(key, "SymbolicLinkValue", NULL, &type, NULL, NULL) == ERROR_SUCCESS
         && type == REG_LINK;
 }

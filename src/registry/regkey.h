@@ -8,10 +8,11 @@
 // root\path opened with the given access; NULL when it cannot be opened.
 HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access);
 
-// Reads valueName of key, of any type, into data (*size bytes, which it sets
-// to the stored size; NULL data and size: only whether it is there), then
-// closes key. 1 when read; 0 when key is NULL or the value cannot be read.
-int QueryValueAndClose(HKEY key, const char *valueName, void *data, DWORD *size);
+// Opens root\path, reads valueName, of any type, into data (*size bytes,
+// which it sets to the stored size; NULL data and size: only whether it is
+// there), and closes the key. 1 when read; 0 when the key cannot be opened or
+// the value cannot be read.
+int ReadRegistryValue(HKEY root, const char *path, const char *valueName, void *data, DWORD *size);
 
 // root\path opened with full access, created first with every missing parent
 // (non-volatile, no class, default security); NULL when that fails.

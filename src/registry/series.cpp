@@ -21,11 +21,11 @@ void RemoveSeriesItem(const char *pattern, int item)
     for (;; k++) {
         if (!FormatSeriesItem(from, composed, k + 1) || !FormatSeriesItem(to, composed, k))
             return;
-        if (!CopyRegistryTree(from, to))
+        if (!CopyRegistryTree(GetSettingsHive(), from, to))
             break;
     }
     if (FormatSeriesItem(to, composed, k))
-        DeleteRegistryTree(to);
+        DeleteRegistryTree(GetSettingsHive(), to);
 }
 
 void OpenSeriesGap(const char *pattern, int low, int high)
@@ -36,11 +36,11 @@ void OpenSeriesGap(const char *pattern, int low, int high)
     for (int k = high; k > low; k--) {
         if (!FormatSeriesItem(from, composed, k - 1) || !FormatSeriesItem(to, composed, k))
             return;
-        if (!CopyRegistryTree(from, to))
+        if (!CopyRegistryTree(GetSettingsHive(), from, to))
             break;
     }
     if (FormatSeriesItem(to, composed, low))
-        DeleteRegistryTree(to);
+        DeleteRegistryTree(GetSettingsHive(), to);
 }
 
 int EnumSettingsSubkey(const char *keyName, DWORD index, char *out, DWORD outSize)

@@ -31,7 +31,7 @@ void SetHivePrefix(const char *prefix)
         s_hivePrefix[0] = 0;
 }
 
-char *ComposeSettingsPath(char *out, const char *keyName)
+char *ComposeSettingsPath(char out[SETTINGS_PATH_SIZE], const char *keyName)
 {
     int classes = s_hive == HKEY_CLASSES_ROOT;
     if (s_prefixRefused && !classes) {
@@ -93,7 +93,8 @@ void WriteSettingBinary(const char *keyName, const char *valueName, const void *
 // with *size the stored byte count.
 static int QuerySettingValue(const char *keyName, const char *valueName, void *buffer, DWORD *size)
 {
-    return QueryValueAndClose(OpenSettingsKeyForRead(keyName), valueName, buffer, size);
+    char path[SETTINGS_PATH_SIZE];
+    return ComposeSettingsPath(path, keyName) && ReadRegistryValue(s_hive, path, valueName, buffer, size);
 }
 
 int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
@@ -120,12 +121,12 @@ int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
 int SettingExists(const char *keyName, const char *valueName)
 {
     HKEY key = GetSettingsKey(keyName, KEY_QUERY_VALUE);
-    if (valueName)
-        return QueryValueAndClose(key, valueName, NULL, NULL);
     if (!key)
         return 0;
+    // Without a value name the key alone counts.
+    int exists = !valueName || RegQueryValueExA(key, valueName, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
     RegCloseKey(key);
-    return 1;
+    return exists;
 }
 
 int ReadSettingDword(const char *keyName, const char *valueName, DWORD *out, DWORD defaultValue)

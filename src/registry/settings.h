@@ -19,7 +19,7 @@ void SetHivePrefix(const char *prefix);
 // Composes the registry path of a settings key below the current hive into
 // out (SETTINGS_PATH_SIZE bytes). Returns out, or NULL when the path would not
 // fit: a cut path names another key, so callers skip that key. out is then "".
-char *ComposeSettingsPath(char *out, const char *keyName);
+char *ComposeSettingsPath(char out[SETTINGS_PATH_SIZE], const char *keyName);
 
 // Handles the caller closes; NULL when the key cannot be created or opened.
 HKEY CreateSettingsKey(const char *keyName);

@@ -5,11 +5,11 @@
 int ComposeSettingsPathText(char *out, size_t size, const char *prefix, const char *keyName,
                             int keyNameIsWholePath)
 {
-    const char *root = SETTINGS_ROOT;
-    const char *afterPrefix = *prefix ? "\\" : "", *beforeKeyName = *keyName ? "\\" : "";
     if (keyNameIsWholePath)
-        prefix = afterPrefix = root = beforeKeyName = "";
-    return ComposeText(out, size, "%s%s%s%s%s", prefix, afterPrefix, root, beforeKeyName, keyName);
+        return ComposeText(out, size, "%s", keyName);
+    // A separator between the parts that are there, none at either end.
+    return ComposeText(out, size, "%s%s" SETTINGS_ROOT "%s%s", prefix, *prefix ? "\\" : "", *keyName ? "\\" : "",
+                       keyName);
 }
 
 int ComposeChildPath(char *out, size_t size, const char *parent, const char *name)

@@ -72,7 +72,7 @@ static int HandleIsAt(HANDLE handle, const WCHAR *expected)
         && s_vista.compareOrdinal(final, (int)len, expected, -1, TRUE) == CSTR_EQUAL;
 }
 
-int GetEntryFinalPath(const char *path, WCHAR *out)
+int GetEntryFinalPath(const char *path, WCHAR out[ENTRY_FINAL_SIZE])
 {
     out[0] = 0;
     LookUpVistaFunctions();
@@ -89,7 +89,7 @@ int GetEntryFinalPath(const char *path, WCHAR *out)
     return 0;
 }
 
-int ExpandShortNames(char *path)
+int ExpandShortNames(char path[PATH_SIZE])
 {
     LookUpVistaFunctions();
     if (!s_vista.finalPath)
@@ -101,7 +101,7 @@ int ExpandShortNames(char *path)
         && CopyText(path, PATH_SIZE, exact);
 }
 
-void ComposeExpectedFinalPath(WCHAR *out, const WCHAR *folderFinal, const char *name)
+void ComposeExpectedFinalPath(WCHAR out[ENTRY_FINAL_SIZE], const WCHAR *folderFinal, const char *name)
 {
     out[0] = 0;
     int folderLen = lstrlenW(folderFinal);

@@ -25,7 +25,7 @@ int FoundGone(void);
 
 // The final path of path, every link followed, into out (ENTRY_FINAL_SIZE).
 // 1 when known; 0 (out "") when the system cannot tell or path cannot be opened.
-int GetEntryFinalPath(const char *path, WCHAR *out);
+int GetEntryFinalPath(const char *path, WCHAR out[ENTRY_FINAL_SIZE]);
 
 // path (PATH_SIZE, a full path) with the short 8.3 aliases of its components
 // replaced by their long names, as the system reads them, in place; where
@@ -33,13 +33,13 @@ int GetEntryFinalPath(const char *path, WCHAR *out);
 // unchanged, when the system cannot (a component is not there, among
 // others), the long path does not fit, or a long name has a letter outside
 // the ANSI code page.
-int ExpandShortNames(char *path);
+int ExpandShortNames(char path[PATH_SIZE]);
 
 // The final path an entry called name (a relative path in the ANSI code
 // page) should have in a folder whose final path is folderFinal: folderFinal,
 // a backslash and name, with '/' read as the separator it is, into out
 // (ENTRY_FINAL_SIZE). out is "" when folderFinal is "" or it does not fit.
-void ComposeExpectedFinalPath(WCHAR *out, const WCHAR *folderFinal, const char *name);
+void ComposeExpectedFinalPath(WCHAR out[ENTRY_FINAL_SIZE], const WCHAR *folderFinal, const char *name);
 
 // 1 when path (with the attributes its folder listing gave) is a link, or
 // may be one: it carries the reparse bit, or, where the system can tell, its

@@ -19,6 +19,21 @@ static int ConvertToOem(const char *path, char *out, DWORD size)
     return WidenText(CP_ACP, path, wide, PATH_SIZE) && NarrowTextExactly(CP_OEMCP, wide, out, (int)size);
 }
 
+static const char *const kStepTexts[] = {
+    "written and started",   // SELF_REMOVAL_STARTED
+    "not written",           // SELF_REMOVAL_BATCH_PATH: the error tells why, a path too long (206) among others
+    "not written",           // SELF_REMOVAL_INTERPRETER: no COMSPEC (203), or one too long
+    "not written",           // SELF_REMOVAL_BATCH_TEXT: a name outside the OEM code page (1113), or a pattern
+    "not written",           // SELF_REMOVAL_WRITE
+    "not started",           // SELF_REMOVAL_START
+};
+static_assert(sizeof kStepTexts / sizeof kStepTexts[0] == SELF_REMOVAL_STEPS, "a text for every step");
+
+const char *SelfRemovalStepText(SelfRemovalStep step)
+{
+    return kStepTexts[step];
+}
+
 static SelfRemovalOutcome Outcome(SelfRemovalStep step, DWORD error)
 {
     SelfRemovalOutcome failure = {step, error};

@@ -13,7 +13,12 @@ enum SelfRemovalStep {
     SELF_REMOVAL_BATCH_TEXT,       // a path the OEM code page cannot hold, or that del reads as a pattern
     SELF_REMOVAL_WRITE,            // the batch file could not be written whole
     SELF_REMOVAL_START,            // the interpreter could not be started
+    SELF_REMOVAL_STEPS
 };
+
+// What the report says of each step: "written and started", or whether the
+// batch file was not written or not started.
+const char *SelfRemovalStepText(SelfRemovalStep step);
 
 // The step, and for a failed one the system's error number (one of ours
 // where no call failed).

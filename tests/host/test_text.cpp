@@ -133,9 +133,6 @@ TEST(Text, CaseFoldingIsAsciiOnly)
     EXPECT_FALSE(EqualsNoCase("\xC9", "\xE9"));   // no folding beyond ASCII
     EXPECT_TRUE(StartsWithNoCase("REGISTERx", "register"));
     EXPECT_FALSE(StartsWithNoCase("regist", "register"));
-    EXPECT_EQ(nullptr, FindLastBackslash("no-backslash"));
-    const char *path = "C:\\VEL\\x.exe";
-    EXPECT_EQ(path + 6, FindLastBackslash(path));
 }
 
 TEST(Mode, EveryRowOfTheModeTable)

@@ -1,6 +1,6 @@
 // The deletion passes over a list file, and the self-removal that follows
 // them where it cannot start, against the real file system.
-#include "uninstall/uninstall.h"
+#include "uninstall/passes.h"
 #include "uninstall/selfremove.h"
 #include "common/files.h"
 
@@ -13,9 +13,9 @@ namespace {
 
 // Both ways a file is deleted: through the handle its real path was read
 // on, and by name as before Windows Vista.
-struct DeleteMode { const char *name; int options; } const kModes[] = {
+struct DeleteMode { const char *name; int byName; } const kModes[] = {
     {"through the handle", 0},
-    {"by name", PASSES_DELETE_BY_NAME},
+    {"by name", 1},
 };
 
 // Host path of the prefix's folder of drives, with its slash.
@@ -72,12 +72,14 @@ protected:
     // Runs the passes over a list file of this text below dir_, or below dir
     // when given (dir_ named another way); tried_ gets how many times an
     // entry was looked at.
-    int Passes(const std::string &list, int options = 0, const std::string &dir = "")
+    int Passes(const std::string &list, int byName = 0, const std::string &dir = "")
     {
         Write("list.lst", list);
         ListReader reader;
         EXPECT_TRUE(OpenListFile(&reader, In("list.lst").c_str()));
-        int passes = RunDeletionPasses(&reader, ((dir.empty() ? dir_ : dir) + "\\").c_str(), options, &tried_);
+        StartDeletionRun(&run_, ((dir.empty() ? dir_ : dir) + "\\").c_str());
+        run_.deleteByName = byName;
+        int passes = RunDeletionPasses(&run_, &reader, &tried_);
         CloseListFile(&reader);
         return passes;
     }
@@ -103,6 +105,7 @@ protected:
     std::string dir_, outside_;
     std::string drive_, driveLink_;   // a drive made for a test, and the host link that makes it
     long tried_ = -1;
+    DeletionRun run_;
 };
 
 }  // namespace
@@ -167,7 +170,7 @@ TEST_F(DeletionPasses, EntriesDeletableInOrderTakeTwoPasses)
                 ASSERT_NE("", alias) << entry << " has no alias";
                 list += alias + "\r\n";
             }
-            EXPECT_EQ(2, Passes(list, mode.options, row.shortDir ? shortDir : dir_));
+            EXPECT_EQ(2, Passes(list, mode.byName, row.shortDir ? shortDir : dir_));
             EXPECT_EQ((long)row.entries.size(), tried_) << "the list is read once";
             for (const std::string &name : row.made)
                 EXPECT_FALSE(Exists(name)) << name;
@@ -212,7 +215,7 @@ TEST_F(DeletionPasses, ReadOnlyFileAndTrailingBlanksAreDeleted)
         Write("b.txt", "b");
         SetFileAttributesA(In("a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
         SetFileAttributesA(In("b.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        EXPECT_EQ(2, Passes("a.txt \t \r\nb.txt\x7f\r\n", mode.options));
+        EXPECT_EQ(2, Passes("a.txt \t \r\nb.txt\x7f\r\n", mode.byName));
         EXPECT_FALSE(Exists("a.txt"));
         EXPECT_FALSE(Exists("b.txt"));
     }
@@ -228,7 +231,7 @@ TEST_F(DeletionPasses, FileInUseStaysWithItsAttributes)
         HANDLE hold = CreateFileA(In("Locked.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                   0, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, hold);
-        EXPECT_EQ(1, Passes("Locked.txt\n", mode.options));
+        EXPECT_EQ(1, Passes("Locked.txt\n", mode.byName));
         CloseHandle(hold);
         EXPECT_EQ("keep", ReadBytes(In("Locked.txt")));
         EXPECT_EQ(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN,
@@ -248,7 +251,7 @@ TEST_F(DeletionPasses, DeleteReportedDoneWhileTheFileStaysEndsThePasses)
         HANDLE hold = CreateFileA(In("Held.txt").c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, hold);
-        EXPECT_EQ(2, Passes("Held.txt\nFree.txt\n", mode.options));
+        EXPECT_EQ(2, Passes("Held.txt\nFree.txt\n", mode.byName));
         EXPECT_EQ(3, tried_) << "the held file is tried in both passes, the free one once";
         EXPECT_TRUE(Exists("Held.txt"));
         EXPECT_FALSE(Exists("Free.txt"));
@@ -299,7 +302,7 @@ TEST_F(DeletionPasses, LinksLeaveTheirTargets)
             SCOPED_TRACE(row.name);
             std::string entry = row.alias ? ShortNameBelow(dir_, row.link) : row.link;
             ASSERT_NE("", entry) << row.link << " has no alias";
-            Passes(entry + "\n", mode.options);
+            Passes(entry + "\n", mode.byName);
             if (row.directory) {
                 EXPECT_TRUE(::Exists(row.target));
             } else {

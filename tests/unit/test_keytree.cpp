@@ -34,7 +34,7 @@ TEST_F(KeyTree, CopyGivesExactlyTheSourceWithTypesAndLengths)
     SetString(CU, destination, "Stale", "x");
     SetString(CU, (std::string(destination) + "\\StaleChild").c_str(), "Stale", "x");
 
-    EXPECT_EQ(1, CopyRegistryTree(source, destination));
+    EXPECT_EQ(1, CopyRegistryTree(CU, source, destination));
 
     const char *names[] = {"Binary", "Dword", "NoTerminator", "Expand", "Multi", "Empty", ""};
     for (const char *name : names) {
@@ -59,11 +59,11 @@ TEST_F(KeyTree, CopyGivesExactlyTheSourceWithTypesAndLengths)
 TEST_F(KeyTree, CopyFromMissingOrEmptySource)
 {
     SetString(CU, "Dest", "Keep", "me");
-    EXPECT_EQ(0, CopyRegistryTree("Missing", "Dest"));
+    EXPECT_EQ(0, CopyRegistryTree(CU, "Missing", "Dest"));
     EXPECT_EQ("me", GetString(CU, "Dest", "Keep"));
 
     CreateKey(CU, "EmptySource");
-    EXPECT_EQ(1, CopyRegistryTree("EmptySource", "Dest"));
+    EXPECT_EQ(1, CopyRegistryTree(CU, "EmptySource", "Dest"));
     EXPECT_TRUE(KeyExists(CU, "Dest"));
     EXPECT_EQ(0u, CountValues(CU, "Dest"));
     EXPECT_EQ(0u, CountSubkeys(CU, "Dest"));
@@ -77,8 +77,8 @@ TEST_F(KeyTree, ValuePhaseEndsAtALongNameOrLargeDataButSubkeysStillCopy)
     struct Case { std::string name; DWORD dataSize; };
     const Case cases[] = {{"B" + std::string(199, 'n'), 4}, {"Big", 1001}};
     for (const Case &c : cases) {
-        DeleteRegistryTree("Src");
-        DeleteRegistryTree("Dst");
+        DeleteRegistryTree(CU, "Src");
+        DeleteRegistryTree(CU, "Dst");
         std::string data(c.dataSize, 'd');
         SetString(CU, "Src", "A_First", "1");
         SetRaw(CU, "Src", c.name.c_str(), REG_BINARY, data.data(), c.dataSize);
@@ -86,7 +86,7 @@ TEST_F(KeyTree, ValuePhaseEndsAtALongNameOrLargeDataButSubkeysStillCopy)
         CreateKey(CU, "Src\\Child");
         SetString(CU, "Src\\Child", "Inner", "3");
 
-        EXPECT_EQ(1, CopyRegistryTree("Src", "Dst")) << c.name;
+        EXPECT_EQ(1, CopyRegistryTree(CU, "Src", "Dst")) << c.name;
         EXPECT_EQ("1", GetString(CU, "Dst", "A_First"));
         EXPECT_EQ("<missing>", GetString(CU, "Dst", c.name.c_str()));
         EXPECT_EQ("<missing>", GetString(CU, "Dst", "C_After"));
@@ -94,12 +94,12 @@ TEST_F(KeyTree, ValuePhaseEndsAtALongNameOrLargeDataButSubkeysStillCopy)
     }
 
     // 199 characters and exactly 1000 bytes still fit.
-    DeleteRegistryTree("Src");
-    DeleteRegistryTree("Dst");
+    DeleteRegistryTree(CU, "Src");
+    DeleteRegistryTree(CU, "Dst");
     std::string name199(199, 'n'), data1000(1000, 'd');
     SetRaw(CU, "Src", name199.c_str(), REG_BINARY, data1000.data(), 1000);
     SetString(CU, "Src", "After", "2");
-    EXPECT_EQ(1, CopyRegistryTree("Src", "Dst"));
+    EXPECT_EQ(1, CopyRegistryTree(CU, "Src", "Dst"));
     DWORD type;
     std::vector<unsigned char> bytes;
     ASSERT_TRUE(GetRaw(CU, "Dst", name199.c_str(), &type, &bytes));
@@ -119,12 +119,12 @@ TEST_F(KeyTree, CopyRefusesTreesThatAreNotDisjoint)
         {"Software\\Vel\\Highlight", "Software\\Vel"},
     };
     for (auto &pair : pairs) {
-        EXPECT_EQ(0, CopyRegistryTree(pair[0], pair[1])) << pair[0] << " -> " << pair[1];
+        EXPECT_EQ(0, CopyRegistryTree(CU, pair[0], pair[1])) << pair[0] << " -> " << pair[1];
         EXPECT_EQ("me", GetString(CU, "Software\\Vel\\Highlight", "Keep"));
         EXPECT_EQ("too", GetString(CU, "Software\\Vel\\Highlight\\Sub", "Keep"));
     }
     // A sibling whose name merely starts the same is another tree.
-    EXPECT_EQ(1, CopyRegistryTree("Software\\Vel\\Highlight", "Software\\Vel\\HighlightOld"));
+    EXPECT_EQ(1, CopyRegistryTree(CU, "Software\\Vel\\Highlight", "Software\\Vel\\HighlightOld"));
     EXPECT_EQ("too", GetString(CU, "Software\\Vel\\HighlightOld\\Sub", "Keep"));
 }
 
@@ -140,14 +140,14 @@ TEST_F(KeyTree, DeleteRemovesAWideTreeOverSeveralPasses)
     SetString(CU, "Software\\Vel", "Group", "Main");
 
     // One pass alone leaves part of a wide tree: the index skips children.
-    DeleteTreePass("Software\\Vel");
+    DeleteTreePass(CU, "Software\\Vel");
     EXPECT_TRUE(KeyExists(CU, "Software\\Vel"));
 
-    DeleteRegistryTree("Software\\Vel");
+    DeleteRegistryTree(CU, "Software\\Vel");
     EXPECT_FALSE(KeyExists(CU, "Software\\Vel"));
     EXPECT_EQ("stays", GetString(CU, "Software\\Velvet", "Neighbour"));
 
-    DeleteRegistryTree("Software\\Vel");   // missing: nothing to do
+    DeleteRegistryTree(CU, "Software\\Vel");   // missing: nothing to do
     EXPECT_EQ("stays", GetString(CU, "Software\\Velvet", "Neighbour"));
 }
 
@@ -193,9 +193,7 @@ TEST_F(KeyTree, DeleteGoesAsALinkAndLeavesWhatItPointsTo)
         MakeLink(row.hive, link, row.targetRoot, target);
         ASSERT_EQ("me", GetString(row.hive, link, "Keep")) << "the link leads to the target";
 
-        SetSettingsHive(row.hive);
-        DeleteRegistryTree("Software\\Vel");
-        SetSettingsHive(CU);
+        DeleteRegistryTree(row.hive, "Software\\Vel");
 
         EXPECT_FALSE(KeyExists(row.hive, "Software\\Vel")) << "the tree and the link in it are gone";
         EXPECT_FALSE(KeyExists(row.hive, link));
@@ -229,7 +227,7 @@ TEST_F(KeyTree, CopyDoesNotGoThroughALink)
     SetString(CU, destination, "Stale", "x");
     MakeLink(CU, std::string(destination) + "\\OldLink", HKEY_LOCAL_MACHINE, "Software\\Elsewhere");
 
-    EXPECT_EQ(1, CopyRegistryTree(source, destination));
+    EXPECT_EQ(1, CopyRegistryTree(CU, source, destination));
 
     EXPECT_EQ("*.exe", GetString(CU, std::string(destination) + "\\Group1", "Mask"));
     EXPECT_FALSE(KeyExists(CU, std::string(destination) + "\\Linked"));
@@ -240,7 +238,7 @@ TEST_F(KeyTree, CopyDoesNotGoThroughALink)
     // A source that is itself a link is one that cannot be opened.
     SetString(CU, "Software\\Vel\\Dest", "Keep", "me");
     MakeLink(CU, "Software\\Vel\\LinkSource", HKEY_LOCAL_MACHINE, "Software\\Elsewhere");
-    EXPECT_EQ(0, CopyRegistryTree("Software\\Vel\\LinkSource", "Software\\Vel\\Dest"));
+    EXPECT_EQ(0, CopyRegistryTree(CU, "Software\\Vel\\LinkSource", "Software\\Vel\\Dest"));
     EXPECT_EQ("me", GetString(CU, "Software\\Vel\\Dest", "Keep"));
     EXPECT_EQ(target, DumpTree(HKEY_LOCAL_MACHINE, "Software\\Elsewhere"));
 }

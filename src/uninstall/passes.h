@@ -1,0 +1,68 @@
+// The deletion passes over the list file "UnInstall.lst": every entry judged
+// by where the system would take it, deleted only as itself, in passes until
+// one deletes nothing; then one last step over the entries that tells what
+// became of each.
+#ifndef VEL_UNINSTALL_PASSES_H
+#define VEL_UNINSTALL_PASSES_H
+
+#include "uninstall/listentry_text.h"
+#include "uninstall/entry.h"
+
+// Lines whose entry is settled (deleted, found gone, refused, blank) are
+// skipped in later passes, and lines whose entry was deleted are told apart
+// for the report: one bit a line each. Lines beyond them are judged again in
+// every pass, and a deletion among them is told as "already gone".
+#define SETTLED_LINES 32768
+
+// One run over a list: what every entry is judged against, and what became
+// of each line. Made by StartDeletionRun; large (8 KB of line bits), so a
+// caller keeps it where it has room, and passes it on.
+struct DeletionRun {
+    // The program directory made canonical, with its backslash: full and in
+    // long names, as the entries are. Entries are composed on it.
+    char canonicalPrefix[PATH_SIZE];
+    // The same as the system resolves it, with a backslash, in UTF-16; ""
+    // when it cannot, and then no entry is shown to be itself.
+    WCHAR finalPrefix[ENTRY_FINAL_SIZE];
+    // The directory last checked for links on the way, and what it gave:
+    // a run of entries in one directory costs one check.
+    char checkedParent[PATH_SIZE];
+    int parentPassesLink;
+    // Tests only: delete by name after the check, as before Windows Vista.
+    int deleteByName;
+    unsigned char settled[SETTLED_LINES / 8], deleted[SETTLED_LINES / 8];
+};
+
+// Prepares run for the program directory directoryPrefix (ending in a
+// backslash), every line unsettled.
+void StartDeletionRun(DeletionRun *run, const char *directoryPrefix);
+
+// Judges one list entry by where the system would take it: its full path,
+// without a trailing separator and with short aliases expanded, into path,
+// and the final path that must be found there into expected ("" when it
+// cannot be known, and then the entry is refused when opened). ENTRY_TAKEN,
+// or why the entry must not be touched.
+int JudgeListEntry(DeletionRun *run, const char *entry, char path[PATH_SIZE], WCHAR expected[ENTRY_FINAL_SIZE]);
+
+// Opens the list file at path (a full path) for reading through list.
+// 0 when it cannot be opened. CloseListFile closes it.
+int OpenListFile(ListReader *list, const char *path);
+void CloseListFile(ListReader *list);
+
+// Deletion passes over a list opened with OpenListFile: a new pass starts
+// while the last one deleted an entry that is gone afterwards, at most one
+// more than there are entries. An entry settled in one pass (deleted, gone,
+// refused) is not looked at again. Returns the number of passes;
+// entriesTried (may be NULL) gets how many times an entry was looked at.
+int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried);
+
+// The last step over the list's entries, after the passes: tells the report
+// what became of each (blank lines aside), trying once more those that stay,
+// for their error.
+void FinishListEntries(DeletionRun *run, ListReader *list);
+
+// Deletes one entry named as a list line names it, judged as the passes
+// judge theirs, and tells the report what became of it.
+void RemoveListEntry(DeletionRun *run, const char *entry);
+
+#endif
