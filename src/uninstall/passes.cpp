@@ -290,12 +290,12 @@ void FinishListEntries(DeletionRun *run, ListReader *list)
         if (result == LIST_LINE_SKIPPED) {
             // Too long to be named: named by its number.
             char name[32];
-            FormatText(name, sizeof name, "line %ld", number + 1);
+            FormatText(name, sizeof name, "line %d", (int)number + 1);
             ReportPlace(name, REPORT_REFUSED, kRefusalReasons[REFUSED_TOO_LONG], 0);
             continue;
         }
         TrimLineEnd(line);
         if (line[0])
-            ReportListEntry(run, line, IsMarked(run->deleted, number));
+            ReportListEntry(run, line, IsMarked(run->deleted, number), 1);
     }
 }
