@@ -54,6 +54,9 @@ static size_t ReferenceRestOffset(const std::string &line)
     return i;
 }
 
+static void ReferenceOptions(const std::string &line, int *silent, int *report, std::string *path,
+                             std::string *unknown);
+
 static RunMode ReferenceMode(const std::string &rest)
 {
     if (rest.size() >= 8 && SameNoCase(rest.substr(0, 8), "register"))
@@ -64,14 +67,19 @@ static RunMode ReferenceMode(const std::string &rest)
         return MODE_WAIT;
     if (SameNoCase(rest, "arc"))
         return MODE_ARC;
-    return MODE_UNINSTALL;
+    int silent, report;
+    std::string path, unknown;
+    ReferenceOptions(rest, &silent, &report, &path, &unknown);
+    return unknown.empty() ? MODE_UNINSTALL : MODE_UNKNOWN_WORD;
 }
 
 // Blanks and tabs split words except between quotes, which are dropped.
-static void ReferenceOptions(const std::string &line, int *silent, int *report, std::string *path)
+static void ReferenceOptions(const std::string &line, int *silent, int *report, std::string *path,
+                             std::string *unknown)
 {
     *silent = *report = 0;
     path->clear();
+    unknown->clear();
     std::string word;
     bool quoted = false, inWord = false;
     for (size_t i = 0; i <= line.size(); i++) {
@@ -88,6 +96,8 @@ static void ReferenceOptions(const std::string &line, int *silent, int *report, 
                 else if (word.size() >= 5 && SameNoCase(word.substr(0, 5), "/LOG=")) {
                     *report = 1;
                     *path = word.size() - 5 < PATH_SIZE ? word.substr(5) : "";
+                } else if (!word.empty() && unknown->empty()) {
+                    *unknown = word.substr(0, SHOWN_WORD_SIZE - 1);
                 }
             }
             word.clear();
@@ -118,9 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     UninstallOptions options;
     ReadUninstallOptions(line, &options);
     int silent, report;
-    std::string path;
-    ReferenceOptions(first, &silent, &report, &path);
-    Require(options.silent == silent && options.report == report && path == options.reportPath);
+    std::string path, unknown;
+    ReferenceOptions(first, &silent, &report, &path, &unknown);
+    Require(options.silent == silent && options.report == report && path == options.reportPath
+            && unknown == options.unknownWord);
 
     const char *group = TextAfterModeWord(line);
     Require(group == line + (first.size() < 8 ? first.size() : 8));

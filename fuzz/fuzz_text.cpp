@@ -40,7 +40,8 @@ void CompareStringFunctions(const char *first, const char *second, unsigned char
     for (int c : {0, (int)(unsigned char)first[0], (int)byte, (int)(signed char)byte})
         if (own::strchr(first, c) != strchr(first, c) || own::strrchr(first, c) != strrchr(first, c))
             abort();
-    if (own::strcspn(first, second) != strcspn(first, second) || own::strpbrk(first, second) != strpbrk(first, second)
+    if (own::strcspn(first, second) != strcspn(first, second) || own::strspn(first, second) != strspn(first, second)
+        || own::strpbrk(first, second) != strpbrk(first, second)
         || own::strstr(first, second) != strstr(first, second))
         abort();
     size_t common = std::min(strlen(first), strlen(second)) + 1;

@@ -14,6 +14,7 @@
 #define IDS_DELETE_MANUALLY 202   // "You should delete %s manually"
 #define IDS_CONFIRM 203           // "Continue with uninstall VEL"
 #define IDS_NO_LIST_FILE 204      // "Cannot open list file"
+#define IDS_UNKNOWN_WORD 205      // names a word of the command line that no mode takes, and the modes
 
 // Every message box of the program: no owner, in front, caption text 200.
 #define MESSAGE_FLAGS MB_SETFOREGROUND

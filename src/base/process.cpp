@@ -1,6 +1,7 @@
 #include "base/process.h"
 #include "base/product.h"
 
+#include <shlobj.h>
 #include <string.h>
 
 OSVERSIONINFOA g_versionInfo;
@@ -20,6 +21,25 @@ int GetModulePath(char path[PATH_SIZE])
     }
     path[len] = 0;
     return 1;
+}
+
+int GetProgramsFolder(char path[PATH_SIZE])
+{
+    path[0] = 0;
+    LPITEMIDLIST location;
+    if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) != S_OK)
+        return 0;
+    BOOL found = SHGetPathFromIDListA(location, path);
+    // The shell's own allocator takes the list back: CoTaskMemFree would
+    // bring in a whole DLL (ole32) for this one call.
+    IMalloc *shellMalloc;
+    if (SHGetMalloc(&shellMalloc) == S_OK) {
+        shellMalloc->Free(location);
+        shellMalloc->Release();
+    }
+    if (!found)
+        path[0] = 0;
+    return path[0] != 0;
 }
 
 int GetProgramPaths(ProgramPaths *paths)

@@ -25,6 +25,10 @@ struct ProgramPaths {
     char list[PATH_SIZE];
 };
 
+// The current user's Start-menu Programs folder, as the shell tells it, into
+// path. 1 when known; otherwise path is "" and 0.
+int GetProgramsFolder(char path[PATH_SIZE]);
+
 // Fills paths. 0 when one cannot be had whole (a cut path names another
 // file), or the program's path names no directory at all.
 int GetProgramPaths(ProgramPaths *paths);

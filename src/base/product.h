@@ -13,6 +13,11 @@
 #define UNINSTALL_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEL manager"
 #define APP_PATHS_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vel.exe"
 #define DISPLAY_NAME "VEL file manager"
+// Beside the Programs-list entry, for an uninstall by another account than
+// the one that registered: the group's name, and the Programs folder of the
+// account whose group it is.
+#define GROUP_VALUE "Group"
+#define PROGRAMS_FOLDER_VALUE "ProgramsFolder"
 
 // Settings keys of the default FTP host, named by the download directory.
 // Below "Software\Vel\" the host's key path has 65 characters.

@@ -74,6 +74,12 @@ static void WriteProgramsListEntry(HKEY key, const char *modulePath, const char 
 
 int RegisterProduct(const char *text, DWORD installedKiB)
 {
+    // A name too long for the buffer is none the uninstall could remove: it
+    // is recorded as given.
+    char unquoted[GROUP_TEXT_SIZE];
+    const char *group = SkipLeadingBlanks(text);
+    if (ComposeGroupName(unquoted, sizeof unquoted, group))
+        group = unquoted;
     char modulePath[PATH_SIZE];
     // Without its own path the program cannot be named by either entry; the
     // group is recorded all the same.
@@ -89,6 +95,12 @@ int RegisterProduct(const char *text, DWORD installedKiB)
         ComposeProgramDirectory(directory, sizeof directory, modulePath);
         ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, FILE_MANAGER_NAME);
         WriteProgramsListEntry(key, modulePath, directory, fileManager, installedKiB);
+        // Where every administrator's uninstall finds the group: beside the
+        // entry it runs from, which goes last.
+        char programs[PATH_SIZE];
+        SetStringValue(key, GROUP_VALUE, group);
+        if (GetProgramsFolder(programs))
+            SetStringValue(key, PROGRAMS_FOLDER_VALUE, programs);
         RegCloseKey(key);
         registered = 1;
 
@@ -101,7 +113,7 @@ int RegisterProduct(const char *text, DWORD installedKiB)
         RegCloseKey(key);
     }
 
-    WriteSettingString("", "Group", SkipLeadingBlanks(text));
+    WriteSettingString("", GROUP_VALUE, group);
     // Any hosts key, even an empty one, means the user has set up hosts.
     if (!SettingExists(FTP_HOSTS_KEY, NULL))
         WriteSettingString(FTP_HOST_KEY, "Description", "Latest VEL");

@@ -15,6 +15,14 @@ const char *SkipLeadingBlanks(const char *text)
     return text;
 }
 
+int ComposeGroupName(char *out, size_t size, const char *text)
+{
+    const char *closing = text[0] == '"' ? strchr(text + 1, '"') : NULL;
+    if (closing && closing[1 + strspn(closing + 1, " \t")] == 0)
+        return ComposeText(out, size, "%.*s", (int)(closing - text - 1), text + 1);
+    return ComposeText(out, size, "%s", text);
+}
+
 int FormatLauncherLine(char *out, size_t size, const char *fileManagerPath)
 {
     return ComposeText(out, size, "%s %%1 %%2 %%3 %%4 %%5 %%6 %%7 %%8 %%9\r\n", fileManagerPath);

@@ -6,6 +6,7 @@
 #include <stddef.h>
 
 #define MODE_WORD_LENGTH 8   // "register"
+#define GROUP_TEXT_SIZE 1024   // a group name as the registration records it
 
 // The command line from its ninth character on (its end when it is shorter).
 const char *TextAfterModeWord(const char *commandLine);
@@ -13,6 +14,13 @@ const char *TextAfterModeWord(const char *commandLine);
 // text with its leading blanks (the blank character only) skipped; tabs,
 // quotes and trailing blanks stay.
 const char *SkipLeadingBlanks(const char *text);
+
+// The group name as it is recorded, from the group text (leading blanks
+// skipped) into out (size bytes): a name in double quotes, as installers pass
+// a name with blanks ("\"Main Tools\"", blanks or tabs after it allowed),
+// without them, since no folder name holds a quote; any other text as it
+// is. 1 when it fit; otherwise out is "" and 0.
+int ComposeGroupName(char *out, size_t size, const char *text);
 
 // The launcher's one line: the (already quoted) path of the file manager,
 // the nine batch parameters and CR LF. 1 when it fit; otherwise out is "" and 0.

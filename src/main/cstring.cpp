@@ -113,6 +113,14 @@ size_t strcspn(const char *text, const char *reject)
     return n;
 }
 
+size_t strspn(const char *text, const char *accept)
+{
+    size_t n = 0;
+    while (text[n] && strchr(accept, text[n]))
+        n++;
+    return n;
+}
+
 char *strpbrk(const char *text, const char *accept)
 {
     text += strcspn(text, accept);

@@ -1,5 +1,6 @@
 #include "main/mode_text.h"
 #include "base/bounded_text.h"
+#include "uninstall/options_text.h"
 
 RunMode ChooseMode(const char *commandLine)
 {
@@ -11,7 +12,9 @@ RunMode ChooseMode(const char *commandLine)
         return MODE_WAIT;
     if (EqualsNoCase(commandLine, "arc"))
         return MODE_ARC;
-    return MODE_UNINSTALL;
+    UninstallOptions options;
+    ReadUninstallOptions(commandLine, &options);
+    return options.unknownWord[0] ? MODE_UNKNOWN_WORD : MODE_UNINSTALL;
 }
 
 const char *CommandLineAfterProgramName(const char *processCommandLine)

@@ -9,6 +9,22 @@
 #include "uninstall/uninstall.h"
 #include "uninstall/measure.h"
 #include "main/mode_text.h"
+#include "uninstall/options_text.h"
+#include "base/bounded_text.h"
+
+// A command line with a word that no mode takes changes nothing: the user is
+// shown the word and the modes, a silent caller only gets the exit code.
+static int RefuseUnknownWord(const char *commandLine)
+{
+    UninstallOptions options;
+    ReadUninstallOptions(commandLine, &options);
+    if (!options.silent) {
+        char text[MESSAGE_SLOT_SIZE + SHOWN_WORD_SIZE];
+        FormatText(text, sizeof text, LoadMessageText(IDS_UNKNOWN_WORD), options.unknownWord);
+        ShowMessage(text, MB_OK | MB_ICONERROR);
+    }
+    return ERROR_INVALID_PARAMETER;
+}
 
 // commandLine: the process command line less the program's name, as the
 // program's own entry point (start.cpp) gives it.
@@ -45,6 +61,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         break;
     case MODE_UNINSTALL:
         exitCode = RunUninstall(commandLine);
+        break;
+    case MODE_UNKNOWN_WORD:
+        exitCode = RefuseUnknownWord(commandLine);
         break;
     }
     return exitCode;

@@ -25,6 +25,26 @@ int ReadRegistryValue(HKEY root, const char *path, const char *valueName, void *
     return status == ERROR_SUCCESS;
 }
 
+int ReadRegistryString(HKEY root, const char *path, const char *valueName, char *buffer, DWORD size)
+{
+    if (size == 0)
+        return 0;
+    DWORD stored = size;
+    if (ReadRegistryValue(root, path, valueName, buffer, &stored)) {
+        // The stored bytes need not end in a terminator; the caller's text
+        // must. A text that fills the buffer without one does not fit: cut,
+        // it would name something else, so it is treated as too long.
+        if (stored < size) {
+            buffer[stored] = 0;
+            return 1;
+        }
+        if (buffer[size - 1] == 0)
+            return 1;
+    }
+    buffer[0] = 0;
+    return 0;
+}
+
 HKEY CreateRegistryKey(HKEY root, const char *path)
 {
     HKEY key;

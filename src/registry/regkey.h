@@ -14,6 +14,11 @@ HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access);
 // the value cannot be read.
 int ReadRegistryValue(HKEY root, const char *path, const char *valueName, void *data, DWORD *size);
 
+// Reads the text valueName of root\path into buffer (size bytes). 1 when read
+// whole: a stored text without a terminator gets one, and one that leaves no
+// room for it does not fit. Otherwise buffer is "" and 0.
+int ReadRegistryString(HKEY root, const char *path, const char *valueName, char *buffer, DWORD size);
+
 // root\path opened with full access, created first with every missing parent
 // (non-volatile, no class, default security); NULL when that fails.
 HKEY CreateRegistryKey(HKEY root, const char *path);

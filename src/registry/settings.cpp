@@ -100,21 +100,11 @@ static int QuerySettingValue(const char *keyName, const char *valueName, void *b
 int ReadSettingString(const char *keyName, const char *valueName, char *buffer,
                       const char *defaultText, DWORD size)
 {
-    if (size == 0)
-        return 0;
-    DWORD stored = size;
-    if (QuerySettingValue(keyName, valueName, buffer, &stored)) {
-        // The stored bytes need not end in a terminator; the caller's text
-        // must. A text that fills the buffer without one does not fit: cut,
-        // it would name something else, so it is treated as too long.
-        if (stored < size) {
-            buffer[stored] = 0;
-            return 1;
-        }
-        if (buffer[size - 1] == 0)
-            return 1;
-    }
-    CopyText(buffer, size, defaultText);
+    char path[SETTINGS_PATH_SIZE];
+    if (ComposeSettingsPath(path, keyName) && ReadRegistryString(s_hive, path, valueName, buffer, size))
+        return 1;
+    if (size > 0)
+        CopyText(buffer, size, defaultText);
     return 0;
 }
 

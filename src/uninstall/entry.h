@@ -60,7 +60,9 @@ HANDLE OpenEntryItself(const char *path, const WCHAR *expected);
 // done (whether it is gone is the caller's to ask). ENTRY_GONE: it was not
 // there. ENTRY_REFUSED: it lies elsewhere, or the system cannot say where.
 // ENTRY_STAYS: the delete failed; GetLastError says why.
-enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_GONE, ENTRY_REFUSED };
+// ENTRY_OWN: never given by DeleteEntryItself; the passes' word for this
+// program's own file or its list, which go at the end of the uninstall.
+enum EntryOutcome { ENTRY_STAYS, ENTRY_DELETED, ENTRY_GONE, ENTRY_REFUSED, ENTRY_OWN };
 
 // Attributes not read yet: DeleteEntryItself reads them only where it needs them.
 #define ENTRY_ATTRIBUTES_UNKNOWN INVALID_FILE_ATTRIBUTES

@@ -4,9 +4,11 @@
 #include "uninstall/report.h"
 #include "base/modulepath_text.h"
 #include "registry/settings.h"
+#include "registry/regkey.h"
+#include "base/process.h"
+#include "base/product.h"
 #include "base/bounded_text.h"
 
-#include <shlobj.h>
 #include <ddeml.h>
 #include <string.h>
 
@@ -60,27 +62,12 @@ static int WalkGroupFolder(const char *folder, const WCHAR *folderFinal, int rem
 // became of the folder. 1 when Program Manager may be asked to delete the
 // group: neither the folder nor anything below it is a link, since the server
 // deletes recursively through links.
-static int RemoveGroupFolder(const char *group)
+static int RemoveGroupFolder(const char *programs, const char *group)
 {
-    char programs[PATH_SIZE];
-    programs[0] = 0;
-    LPITEMIDLIST location;
-    BOOL found = FALSE;
-    if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) == S_OK) {
-        found = SHGetPathFromIDListA(location, programs);
-        // The shell's own allocator takes the list back: CoTaskMemFree would
-        // bring in a whole DLL (ole32) for this one call.
-        IMalloc *shellMalloc;
-        if (SHGetMalloc(&shellMalloc) == S_OK) {
-            shellMalloc->Free(location);
-            shellMalloc->Release();
-        }
-    }
-
     // No Programs folder, or a cut folder path or pattern, which would name
     // another folder: no path to work on, and the folder steps are skipped.
     char folder[PATH_SIZE];
-    if (!found || !programs[0] || !ComposeText(folder, sizeof folder, "%s\\%s", programs, group)
+    if (!programs[0] || !ComposeText(folder, sizeof folder, "%s\\%s", programs, group)
         || strlen(folder) + 4 >= PATH_SIZE) {
         ReportPlace(group, REPORT_LEFT, "cannot be named", 0);
         return 1;
@@ -132,16 +119,42 @@ static int SendDeleteGroup(const char *group)
     return done != NULL;
 }
 
+// The group's name and the Programs folder it lies in, as recorded: the
+// current user's "Group", below their own Programs folder, or, where they
+// have none (another account registered the product), the name and folder
+// the registration recorded beside the Programs-list entry. 1 when a name is
+// recorded (it may be "": the product has no group); 0 when none is.
+static int FindRecordedGroup(char group[PATH_SIZE], char programs[PATH_SIZE], int *otherAccount)
+{
+    *otherAccount = 0;
+    if (ReadSettingString("", GROUP_VALUE, group, "", PATH_SIZE)) {
+        GetProgramsFolder(programs);
+        return 1;
+    }
+    char own[PATH_SIZE];
+    if (!ReadRegistryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, GROUP_VALUE, group, PATH_SIZE)
+        || !ReadRegistryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, PROGRAMS_FOLDER_VALUE, programs, PATH_SIZE))
+        return 0;
+    *otherAccount = !GetProgramsFolder(own) || !EqualsNoCase(own, programs);
+    return 1;
+}
+
 void RemoveProgramGroup(void)
 {
-    char group[PATH_SIZE];
-    ReadSettingString("", "Group", group, "", sizeof group);
+    char group[PATH_SIZE], programs[PATH_SIZE];
+    int otherAccount;
+    if (!FindRecordedGroup(group, programs, &otherAccount)) {
+        // There may be a group all the same, and it stays.
+        ReportPlace("Group", REPORT_LEFT, "not recorded", 0);
+        return;
+    }
     if (!group[0]) {
         ReportPlace("Group", REPORT_NOTED, "none recorded", 0);
         return;
     }
-    // A name that climbs out of the Programs folder or names another place
-    // would have both steps remove what is not the product's group.
+    // A name that climbs out of the Programs folder, names another place, or
+    // holds what no folder name can (a quote, a wildcard) would have both
+    // steps miss the group or remove what is not the product's.
     if (!GroupNameIsFolderSafe(group)) {
         ReportPlace(group, REPORT_REFUSED, "not a folder name", 0);
         return;
@@ -150,9 +163,12 @@ void RemoveProgramGroup(void)
     // spelling, and a server that maps the name to a folder gets a plain path
     // (Wine's Program Manager does nothing for "Main Tools\").
     CollapseEmptyComponents(group);
-    int noLink = RemoveGroupFolder(group);
-    // Syntax characters would have Program Manager read other commands or another group.
+    int noLink = RemoveGroupFolder(programs, group);
+    // Syntax characters would have Program Manager read other commands or
+    // another group. Program Manager works in the current user's groups: one
+    // of the same name there is not the product's.
     const char *asked = !noLink ? "not asked: a link"
+        : otherAccount ? "not asked: another account's group"
         : !GroupNameIsDdeSafe(group) ? "not asked: syntax"
         : SendDeleteGroup(group) ? "asked"
         : "no answer";

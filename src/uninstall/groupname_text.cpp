@@ -5,8 +5,11 @@
 
 int GroupNameIsFolderSafe(const char *name)
 {
-    if (!name[0] || name[0] == '\\' || name[0] == '/' || strpbrk(name, ":*?"))
+    if (!name[0] || name[0] == '\\' || name[0] == '/' || strpbrk(name, ":*?\"<>|"))
         return 0;
+    for (const char *p = name; *p; p++)
+        if ((unsigned char)*p < ' ')
+            return 0;   // no file name holds a control character
     // Windows drops trailing dots and blanks, so "..", "..." and ". " climb
     // or stay where "." stays, and " " names the folder above it: the
     // Programs folder or one of its parents. An empty component (a doubled

@@ -5,8 +5,10 @@
 #include <stddef.h>
 
 // 1 when the group name may be put below the Programs folder: not empty, no
-// drive or root, no wildcard, no component of dots and blanks alone. Any of
-// these would make the folder steps empty another folder than the group's.
+// drive or root, no wildcard, no component of dots and blanks alone, nothing
+// no folder name holds (a quote, '<', '>', '|', a control character). Any of
+// these would make the folder steps empty another folder than the group's,
+// or name none at all.
 // An empty component ("Main Tools\", "Main\\Tools") is allowed: it collapses.
 int GroupNameIsFolderSafe(const char *name);
 

@@ -26,7 +26,7 @@ int MeasureInstallation(DWORD *installedKiB)
         return 0;
     // Each entry judged as the uninstall judges it, and nothing deleted.
     DeletionRun run;
-    StartDeletionRun(&run, paths.directoryPrefix);
+    StartDeletionRun(&run, paths.directoryPrefix, paths.module);
     // The uninstall deletes this program's file and the list too.
     ULONGLONG bytes = SizeOfFile(paths.module, NULL) + SizeOfFile(paths.list, NULL);
     char line[LIST_LINE_SIZE], path[PATH_SIZE];
@@ -36,7 +36,8 @@ int MeasureInstallation(DWORD *installedKiB)
         if (result != LIST_LINE_READ)
             continue;
         TrimLineEnd(line);
-        if (line[0] && JudgeListEntry(&run, line, path, expected) == ENTRY_TAKEN)
+        // This program and the list are counted above, listed or not.
+        if (line[0] && JudgeListEntry(&run, line, path, expected) == ENTRY_TAKEN && !IsOwnFile(&run, path))
             bytes += SizeOfFile(path, expected);
     }
     CloseListFile(&list);

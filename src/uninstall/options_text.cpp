@@ -9,6 +9,7 @@ void ReadUninstallOptions(const char *commandLine, UninstallOptions *options)
     options->silent = 0;
     options->report = 0;
     options->reportPath[0] = 0;
+    options->unknownWord[0] = 0;
     const char *p = commandLine;
     while (*p) {
         // Room for the report word and a whole path, and one more: a word that
@@ -22,12 +23,14 @@ void ReadUninstallOptions(const char *commandLine, UninstallOptions *options)
                 word[len++] = *p;
         }
         word[len] = 0;
-        if (EqualsNoCase(word, "/S"))
+        if (EqualsNoCase(word, "/S")) {
             options->silent = 1;
-        if (StartsWithNoCase(word, REPORT_WORD)) {
+        } else if (StartsWithNoCase(word, REPORT_WORD)) {
             options->report = 1;
             if (!CopyText(options->reportPath, sizeof options->reportPath, word + REPORT_WORD_LENGTH))
                 options->reportPath[0] = 0;
+        } else if (word[0] && !options->unknownWord[0]) {
+            CopyText(options->unknownWord, sizeof options->unknownWord, word);   // shown only: a cut is harmless
         }
         while (*p == ' ' || *p == '\t')
             p++;

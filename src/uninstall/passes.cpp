@@ -1,6 +1,7 @@
 #include "uninstall/passes.h"
 #include "uninstall/report.h"
 #include "base/bounded_text.h"
+#include "base/product.h"
 
 #include <string.h>
 
@@ -91,15 +92,27 @@ int JudgeListEntry(DeletionRun *run, const char *entry, char path[PATH_SIZE], WC
     return ENTRY_TAKEN;
 }
 
+int IsOwnFile(const DeletionRun *run, const char *path)
+{
+    for (const char *own : run->ownFiles)
+        if (own[0] && EqualsNoCase(path, own))
+            return 1;
+    return 0;
+}
+
 // Deletes one list entry, judged first, only as itself; its full path is left
 // in path, and why it was refused in *refusal. Its attributes are not read
-// unless a delete needs them.
-static int DeleteListEntry(DeletionRun *run, const char *entry, char path[PATH_SIZE], int *refusal)
+// unless a delete needs them. With keepOwnFiles this program's file and the
+// list are left for the end of the uninstall.
+static int DeleteListEntry(DeletionRun *run, const char *entry, char path[PATH_SIZE], int *refusal,
+                           int keepOwnFiles)
 {
     WCHAR expected[ENTRY_FINAL_SIZE];
     *refusal = JudgeListEntry(run, entry, path, expected);
     if (*refusal)
         return ENTRY_REFUSED;
+    if (keepOwnFiles && IsOwnFile(run, path))
+        return ENTRY_OWN;
     int options = ENTRY_CLEAR_BLOCKING | (run->deleteByName ? ENTRY_BY_NAME : 0);
     int outcome = DeleteEntryItself(path, ENTRY_ATTRIBUTES_UNKNOWN, expected, options);
     if (outcome == ENTRY_REFUSED)
@@ -117,6 +130,8 @@ static ReportOutcome ReportedOutcome(int outcome)
         return REPORT_GONE;
     case ENTRY_REFUSED:
         return REPORT_REFUSED;
+    case ENTRY_OWN:
+        return REPORT_NOTED;
     default:
         return REPORT_LEFT;
     }
@@ -125,18 +140,18 @@ static ReportOutcome ReportedOutcome(int outcome)
 // Deletes one list entry as DeleteListEntry does, unless the passes deleted
 // it already, and tells the report what became of it, naming it as given.
 // Those that stay tell why: the Windows error number of the failed delete.
-static void ReportListEntry(DeletionRun *run, const char *entry, int deleted)
+static void ReportListEntry(DeletionRun *run, const char *entry, int deleted, int keepOwnFiles)
 {
     char path[PATH_SIZE];
     int refusal = ENTRY_TAKEN;
-    int outcome = deleted ? ENTRY_DELETED : DeleteListEntry(run, entry, path, &refusal);
-    ReportPlace(entry, ReportedOutcome(outcome), refusal ? kRefusalReasons[refusal] : NULL,
-                outcome == ENTRY_STAYS ? GetLastError() : 0);
+    int outcome = deleted ? ENTRY_DELETED : DeleteListEntry(run, entry, path, &refusal, keepOwnFiles);
+    const char *why = refusal ? kRefusalReasons[refusal] : outcome == ENTRY_OWN ? "removed at the end" : NULL;
+    ReportPlace(entry, ReportedOutcome(outcome), why, outcome == ENTRY_STAYS ? GetLastError() : 0);
 }
 
 void RemoveListEntry(DeletionRun *run, const char *entry)
 {
-    ReportListEntry(run, entry, 0);
+    ReportListEntry(run, entry, 0, 0);
 }
 
 // 1 when path (size bytes, not "") ends in a backslash, one appended where it
@@ -163,8 +178,9 @@ static void EndWideInBackslash(WCHAR *path)
     }
 }
 
-void StartDeletionRun(DeletionRun *run, const char *directoryPrefix)
+void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, const char *programPath)
 {
+    run->ownFiles[0][0] = run->ownFiles[1][0] = 0;
     run->checkedParent[0] = 0;
     run->finalPrefix[0] = 0;
     run->deleteByName = 0;
@@ -184,6 +200,13 @@ void StartDeletionRun(DeletionRun *run, const char *directoryPrefix)
     if (EndInBackslash(run->canonicalPrefix, sizeof run->canonicalPrefix)
         && GetEntryFinalPath(run->canonicalPrefix, run->finalPrefix))
         EndWideInBackslash(run->finalPrefix);
+    // This program's own name may be an alias too.
+    char program[PATH_SIZE];
+    if (programPath && CopyText(program, sizeof program, programPath)) {
+        ExpandShortNames(program);
+        ComposeText(run->ownFiles[0], PATH_SIZE, "%s%s", run->canonicalPrefix, strrchr(program, '\\') + 1);
+        ComposeText(run->ownFiles[1], PATH_SIZE, "%s%s", run->canonicalPrefix, LIST_FILE_NAME);
+    }
 }
 
 static int ReadListFile(void *file, char *buffer, size_t size)
@@ -242,7 +265,7 @@ int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried)
                 if (line[0]) {
                     entries += passes == 1;
                     tried++;
-                    outcome = DeleteListEntry(run, line, path, &refusal);
+                    outcome = DeleteListEntry(run, line, path, &refusal, 1);
                 }
             }
             // A delete counts only when the entry is gone afterwards, whatever

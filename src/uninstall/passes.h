@@ -28,14 +28,23 @@ struct DeletionRun {
     // a run of entries in one directory costs one check.
     char checkedParent[PATH_SIZE];
     int parentPassesLink;
+    // This program's file and the list, as entries are composed: listed, they
+    // are not deleted by the passes, since the uninstall removes both itself
+    // at its end; "" when not known.
+    char ownFiles[2][PATH_SIZE];
     // Tests only: delete by name after the check, as before Windows Vista.
     int deleteByName;
     unsigned char settled[SETTLED_LINES / 8], deleted[SETTLED_LINES / 8];
 };
 
 // Prepares run for the program directory directoryPrefix (ending in a
-// backslash), every line unsettled.
-void StartDeletionRun(DeletionRun *run, const char *directoryPrefix);
+// backslash), every line unsettled; programPath names this program's file
+// (NULL: none to keep for the end).
+void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, const char *programPath);
+
+// 1 when path, as JudgeListEntry composes it, is this program's file or the
+// list, which the uninstall removes itself at its end.
+int IsOwnFile(const DeletionRun *run, const char *path);
 
 // Judges one list entry by where the system would take it: its full path,
 // without a trailing separator and with short aliases expanded, into path,
@@ -62,7 +71,8 @@ int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried);
 void FinishListEntries(DeletionRun *run, ListReader *list);
 
 // Deletes one entry named as a list line names it, judged as the passes
-// judge theirs, and tells the report what became of it.
+// judge theirs, and tells the report what became of it: for the list file
+// itself, whose turn has come at the end.
 void RemoveListEntry(DeletionRun *run, const char *entry);
 
 #endif

@@ -126,7 +126,7 @@ int RunUninstall(const char *commandLine)
 
     // From here on every step runs, whatever the ones before achieved.
     DeletionRun run;
-    StartDeletionRun(&run, paths.directoryPrefix);
+    StartDeletionRun(&run, paths.directoryPrefix, paths.module);
     RunDeletionPasses(&run, &list, NULL);
     FinishListEntries(&run, &list);
     CloseListFile(&list);

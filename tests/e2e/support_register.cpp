@@ -1,4 +1,5 @@
 #include "e2e/support_register.h"
+#include "e2e/support_uninstall.h"
 
 #include <sddl.h>
 #include <stdio.h>
@@ -334,7 +335,7 @@ std::string UninstallCommand(const std::string &exe)
     return quote ? "\"" + exe + "\"" : exe;
 }
 
-void RegisterFixture::ExpectRegistration(const std::string &exe, const Tree &extra)
+void RegisterFixture::ExpectRegistration(const std::string &exe, const std::string &group, const Tree &extra)
 {
     std::string dir = exe.substr(0, exe.rfind('\\'));
     std::string command = UninstallCommand(exe);
@@ -346,6 +347,8 @@ void RegisterFixture::ExpectRegistration(const std::string &exe, const Tree &ext
     AddValue(&uninstall, "", "InstallLocation", StringValue(dir));
     AddValue(&uninstall, "", "NoModify", DwordValue(1));
     AddValue(&uninstall, "", "NoRepair", DwordValue(1));
+    AddValue(&uninstall, "", "Group", StringValue(group));
+    AddValue(&uninstall, "", "ProgramsFolder", StringValue(ProgramsFolder()));
     AddValue(&appPaths, "", "", StringValue(dir + "\\Vel.exe"));
     AddValue(&appPaths, "", "Path", StringValue(dir));
     ExpectTree(uninstall, HKEY_LOCAL_MACHINE, kUninstallKey);

@@ -68,7 +68,7 @@ protected:
 
     // Checks the Add/Remove Programs and App Paths entries for an exe: the
     // values every entry has, and those of extra (version, size).
-    static void ExpectRegistration(const std::string &exe, const Tree &extra = Tree());
+    static void ExpectRegistration(const std::string &exe, const std::string &group, const Tree &extra = Tree());
     static void ExpectNoRegistration();
 
 private:

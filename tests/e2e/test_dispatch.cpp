@@ -4,6 +4,7 @@
 #include "e2e/support_uninstall.h"
 
 #include <memory>
+#include <string.h>
 
 using namespace e2e;
 
@@ -113,13 +114,37 @@ TEST_F(Dispatch, WarningShowsFinalMessageWithProgramPath)
     }
 }
 
-TEST_F(Dispatch, NearMissesOfModeWordsAskToUninstall)
+TEST_F(Dispatch, OnlyTheUninstallsOwnWordsUninstall)
 {
-    for (const char *rest : {" Warning ", " warn", " waiting", " arcs", " wait ", " arc ", "", " ",
-                             " -register", " uninstall"})
+    for (const char *rest : {"", " ", " /log=\"C:\\Vel Dispatch.log\""})
         ExpectUninstallQuestion(Quoted() + rest);
     // The bare program name, unquoted, as Add/Remove Programs may start it.
     ExpectUninstallQuestion(exe_);
+
+    // A near miss of a mode word, or one word too many, changes nothing:
+    // the user is shown the word, a silent caller gets 87 and no window.
+    struct Row { const char *rest, *word; } rows[] = {
+        {" Warning ", "Warning"}, {" warn", "warn"}, {" waiting", "waiting"}, {" arc /S", "arc"},
+        {" wait ", "wait"}, {" -register", "-register"}, {" --help /S", "--help"}, {" /S uninstall", "uninstall"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.rest);
+        if (strstr(row.rest, "/S")) {
+            EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, RunSilently(Quoted() + row.rest));
+        } else {
+            HANDLE process = Start(Quoted() + row.rest);
+            HWND box = WaitForMessageBox();
+            ASSERT_NE(nullptr, box);
+            EXPECT_EQ("This program does not know the word \"" + std::string(row.word) + "\".\nIts modes: register "
+                      "<group>; arc; and, with no word or only /S and /LOG=<file>, the uninstall.",
+                      MessageBoxText(box));
+            EXPECT_FALSE(HasButton(box, IDYES));
+            Answer(box, IDOK);
+            EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, WaitAndClose(process));
+        }
+        EXPECT_TRUE(Exists(std::string(kDir) + "\\VelUninstall.exe"));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".rar")) << "no association written";
+    }
 }
 
 TEST_F(Dispatch, ArcWordSelectsAssociations)

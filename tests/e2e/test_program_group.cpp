@@ -4,6 +4,8 @@
 // ends with the final message.
 #include "e2e/support_uninstall.h"
 
+#include <algorithm>
+
 using namespace e2e;
 
 namespace {
@@ -257,4 +259,60 @@ TEST_F(ProgramGroup, OverlongFolderPathSkipsFolderStepsOnly)
     std::vector<std::string> commands = progman.Commands();
     ASSERT_EQ(1u, commands.size()) << "the command is sent all the same";
     EXPECT_EQ("[DeleteGroup(" + name + ")]" + '\0', commands[0]);
+}
+
+TEST_F(ProgramGroup, RecordedGroupGoesForAnyAccountAndOneThatCannotBeAFolderIsReported)
+{
+    // Registered for real (the name quoted, as installers pass a name with
+    // blanks), then uninstalled silently with a report. "another account"
+    // has no "Group" of its own: the registration's record beside the
+    // Programs entry names the group and that account's Programs folder,
+    // where it goes; the current user's folder of that name is not the
+    // product's and stays. A name recorded with its quotes, or none recorded
+    // at all, is reported and stays, with exit code 2.
+    const std::string group = "Vel Quoted Group", report = "C:\\VelGroupReport.log";
+    const std::string otherPrograms = "C:\\VelOtherAccount\\Programs";
+    Keep(Folder(group));
+    Keep("C:\\VelOtherAccount");
+    Keep(report);
+    enum How { kRegistered, kOtherAccount, kStoredQuoted, kNothingRecorded };
+    struct Row { const char *name; How how; DWORD exitCode; std::string programs, line; } rows[] = {
+        {"registered", kRegistered, 0, programs_, Folder(group) + ": deleted"},
+        {"another account", kOtherAccount, 0, otherPrograms,
+         "Program Manager group " + group + ": not asked: another account's group"},
+        {"recorded with its quotes", kStoredQuoted, 2, programs_, "\"" + group + "\": refused: not a folder name"},
+        {"nothing recorded", kNothingRecorded, 2, programs_, "Group: left: not recorded"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string exe = InstallProductAt(kDir);
+        WriteBytes(std::string(kDir) + "\\UnInstall.lst", "");
+        for (const std::string &programs : {programs_, otherPrograms}) {
+            MakeDirs(programs + "\\" + group);
+            WriteBytes(programs + "\\" + group + "\\Vel.lnk", "shortcut");
+        }
+        if (row.how == kRegistered || row.how == kOtherAccount)
+            EXPECT_EQ(0u, WaitAndClose(Start("\"" + exe + "\" register \"" + group + "\"")));
+        if (row.how == kOtherAccount) {
+            DeleteTree(HKEY_CURRENT_USER, "Software\\Vel");
+            EXPECT_EQ(group, GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "Group"));
+            EXPECT_EQ(programs_, GetString(HKEY_LOCAL_MACHINE, kUninstallKey, "ProgramsFolder"));
+            SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "ProgramsFolder", otherPrograms);
+        }
+        if (row.how == kStoredQuoted)
+            SetString(HKEY_CURRENT_USER, "Software\\Vel", "Group", "\"" + group + "\"");
+        ProgmanRecorder progman;
+
+        EXPECT_EQ(row.exitCode, RunSilently("\"" + exe + "\" /S /LOG=" + report));
+
+        std::vector<std::string> lines = ReportLines(report);
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), row.line)) << ReadBytes(report);
+        for (const std::string &programs : {programs_, otherPrograms})
+            EXPECT_EQ(row.exitCode == 0 && programs == row.programs, !Exists(programs + "\\" + group)) << programs;
+        EXPECT_EQ(row.how == kRegistered ? 1u : 0u, progman.Commands().size());
+        EXPECT_TRUE(WaitUntilGone(BatchPath(), 30000));
+        RemoveRegistration();
+        DeleteTree(HKEY_USERS, ".DEFAULT\\Software\\Vel");
+        RemoveTree(kDir);
+    }
 }

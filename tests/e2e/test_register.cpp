@@ -37,6 +37,7 @@ TEST_F(Register, CommandLineFormsWriteTheWholeTreesOnBothPlatforms)
         {" registerTools", "Tools"},
         {" register", ""},
         {" register\tMain", "\tMain"},   // only blanks are skipped
+        {" register \"Main Tools\"", "Main Tools"},   // as installers quote a name with blanks
     };
     struct Setting {
         const char *version;
@@ -67,7 +68,7 @@ TEST_F(Register, CommandLineFormsWriteTheWholeTreesOnBothPlatforms)
             AddFirstRunDefaults(&defaults, setting.mask);
             ExpectTree(user, HKEY_CURRENT_USER, kUserSettings);
             ExpectTree(defaults, HKEY_USERS, kDefaultSettings);
-            ExpectRegistration(exe);
+            ExpectRegistration(exe, form.group);
             EXPECT_EQ(win98, Exists(std::string(kProgramFiles) + "\\Vel.bat"));
             EXPECT_EQ(win98, Exists(std::string(kProgramFiles) + "\\$UseBat.$$$"));
         }
@@ -243,7 +244,7 @@ TEST_F(Register, ProgramsListEntryHasTheFileManagersVersionAndTheSizeTheUninstal
                 bytes += ReadBytes(dir + "\\" + name).size();
             AddValue(&extra, "", "EstimatedSize", DwordValue((DWORD)((bytes + 1023) / 1024)));
         }
-        ExpectRegistration(exe, extra);
+        ExpectRegistration(exe, "Main", extra);
         RemoveSymlink(dir + "\\Link.bin");
     }
 }

@@ -163,7 +163,7 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
     const std::string keys[] = {"HKEY_LOCAL_MACHINE\\Software\\Vel", "HKEY_CURRENT_USER\\Software\\Vel",
                                 "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey),
                                 "HKEY_LOCAL_MACHINE\\" + std::string(kAppPathsKey)};
-    enum Setup { SAMPLE, NO_LIST, STAYS, NO_INTERPRETER };
+    enum Setup { SAMPLE, NO_LIST, STAYS, NO_INTERPRETER, OWN_FILES_LISTED };
     struct Row {
         const char *name;
         std::string words, report;
@@ -182,6 +182,10 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
           "Link.txt: refused: lies elsewhere", "Kept\\mine.txt\\: refused: not a folder",
           "line 19: refused: too long", "Gone.txt: already gone", "Kept: left: error 145", "Docs: deleted",
           "19 deleted, 1 already gone, 5 refused, 1 left"}},
+        // Listed by mistake, the program and the list go at the end all the same.
+        {"the program and the list listed", " /S /LOG=\"" + report + "\"", report, OWN_FILES_LISTED, 0, false,
+         {"VelUninstall.exe: removed at the end", "UnInstall.lst: removed at the end", "UnInstall.lst: deleted",
+          "19 deleted, 0 already gone, 0 refused, 0 left"}},
         {"no list", " /S /LOG=\"" + reports + "\\none.log\"", reports + "\\none.log", NO_LIST, 1, false,
          {"UnInstall.lst: cannot be opened", "0 deleted, 0 already gone, 0 refused, 0 left"}},
         {"no interpreter", " /S /LOG=\"" + reports + "\\none.log\"", reports + "\\none.log", NO_INTERPRETER, 2, false,
@@ -199,6 +203,8 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
         std::string list = ReadBytes(dir + "\\UnInstall.lst");
         if (row.setup == NO_LIST)
             DeleteFileA((dir + "\\UnInstall.lst").c_str());
+        if (row.setup == OWN_FILES_LISTED)
+            WriteBytes(dir + "\\UnInstall.lst", list + "\r\nVelUninstall.exe\r\nUnInstall.lst\r\n");
         if (row.setup == STAYS) {
             WriteBytes("C:\\VelOutside.txt", "keep");
             MakeDirs(dir + "\\Kept");
@@ -226,7 +232,7 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
         if (row.setup == NO_LIST) {
             ExpectRegistrationKept();
             EXPECT_TRUE(Exists(dir + "\\Docs\\readme.txt"));
-        } else if (row.setup == SAMPLE) {
+        } else if (row.setup == SAMPLE || row.setup == OWN_FILES_LISTED) {
             EXPECT_TRUE(WaitUntilGone(dir, 30000)) << "the batch file leaves the program directory";
             ExpectRegistrationGone();
         } else {

@@ -14,23 +14,39 @@ namespace {
 
 TEST(GroupText, StartsAtTheNinthCharacterAndSkipsOnlyBlanks)
 {
+    // The group text, and the name recorded from it: a quoted name without
+    // its quotes, anything else as it is.
     struct Row {
         const char *commandLine;
-        const char *group;
+        const char *group, *recorded;
     } rows[] = {
-        {"register Main Tools", "Main Tools"},
-        {"REGISTER Main Tools", "Main Tools"},
-        {"registerTools", "Tools"},
-        {"register", ""},
-        {"register   ", ""},
-        {"register\tMain", "\tMain"},
-        {"register  \"Main\"  ", "\"Main\"  "},
-        {"regist", ""},   // shorter than the mode word: nothing is read past its end
+        {"register Main Tools", "Main Tools", "Main Tools"},
+        {"REGISTER Main Tools", "Main Tools", "Main Tools"},
+        {"registerTools", "Tools", "Tools"},
+        {"register", "", ""},
+        {"register   ", "", ""},
+        {"register\tMain", "\tMain", "\tMain"},
+        {"register  \"Main\"  ", "\"Main\"  ", "Main"},
+        {"register \"Main Tools\"\t", "\"Main Tools\"\t", "Main Tools"},
+        {"register \"Main", "\"Main", "\"Main"},
+        {"register \"a\" b", "\"a\" b", "\"a\" b"},
+        {"register \"\"", "\"\"", ""},
+        {"regist", "", ""},   // shorter than the mode word: nothing is read past its end
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.commandLine);
-        EXPECT_STREQ(row.group, SkipLeadingBlanks(TextAfterModeWord(row.commandLine)));
+        const char *group = SkipLeadingBlanks(TextAfterModeWord(row.commandLine));
+        EXPECT_STREQ(row.group, group);
+        Guarded out(GROUP_TEXT_SIZE);
+        EXPECT_EQ(1, ComposeGroupName(out.text(), out.size, group));
+        EXPECT_STREQ(row.recorded, out.text());
+        EXPECT_TRUE(out.intact());
     }
+    // One that does not fit is refused whole, for the caller to record as given.
+    Guarded small(4);
+    EXPECT_EQ(0, ComposeGroupName(small.text(), small.size, "\"Main\""));
+    EXPECT_STREQ("", small.text());
+    EXPECT_TRUE(small.intact());
 }
 
 TEST(ProgramPaths, ReplaceTheFileNameOrCutAtTheLastBackslash)

@@ -141,12 +141,14 @@ TEST(Mode, EveryRowOfTheModeTable)
     const Row rows[] = {
         {"register", MODE_REGISTER}, {"REGISTER Main", MODE_REGISTER}, {"Register", MODE_REGISTER},
         {"registerTools", MODE_REGISTER}, {"register\tTools", MODE_REGISTER},
-        {"registe", MODE_UNINSTALL}, {" register", MODE_UNINSTALL},
-        {"Warning", MODE_WARNING}, {"WARNING", MODE_WARNING}, {"Warning ", MODE_UNINSTALL},
-        {"warn", MODE_UNINSTALL}, {"wait", MODE_WAIT}, {"WAIT", MODE_WAIT},
-        {"waiting", MODE_UNINSTALL}, {"wait ", MODE_UNINSTALL},
-        {"arc", MODE_ARC}, {"ARC", MODE_ARC}, {"arcs", MODE_UNINSTALL}, {"arc ", MODE_UNINSTALL},
-        {"", MODE_UNINSTALL}, {"/uninstall", MODE_UNINSTALL},
+        {"registe", MODE_UNKNOWN_WORD}, {" register", MODE_UNKNOWN_WORD},
+        {"Warning", MODE_WARNING}, {"WARNING", MODE_WARNING}, {"Warning ", MODE_UNKNOWN_WORD},
+        {"warn", MODE_UNKNOWN_WORD}, {"wait", MODE_WAIT}, {"WAIT", MODE_WAIT},
+        {"waiting", MODE_UNKNOWN_WORD}, {"wait ", MODE_UNKNOWN_WORD},
+        {"arc", MODE_ARC}, {"ARC", MODE_ARC}, {"arcs", MODE_UNKNOWN_WORD}, {"arc ", MODE_UNKNOWN_WORD},
+        {"arc /S", MODE_UNKNOWN_WORD}, {"--help /S", MODE_UNKNOWN_WORD}, {"/S /uninstall", MODE_UNKNOWN_WORD},
+        {"", MODE_UNINSTALL}, {" \t", MODE_UNINSTALL}, {"/s \"/LOG=C:\\a b\"", MODE_UNINSTALL},
+        {"\"\" /S", MODE_UNINSTALL},
     };
     for (const Row &row : rows)
         EXPECT_EQ(row.mode, ChooseMode(row.line)) << "\"" << row.line << "\"";

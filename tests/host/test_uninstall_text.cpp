@@ -135,7 +135,7 @@ TEST(GroupName, FolderAndDdeSafety)
         EXPECT_TRUE(GroupNameIsFolderSafe(name)) << name;
     for (const char *name : {"", ".", "..", "...", "Vel\\..", "..\\x", ". ", "C:\\x", "C:x", "\\x", "/x",
                              "\\\\server\\x", "\\", "V*", "Vel?", " ", "Vel\\ ", "Vel\\\\ \\x",
-                             "Vel\\\\..\\", "..\\\\"})
+                             "Vel\\\\..\\", "..\\\\", "\"Main Tools\"", "Main\"", "a<b", "a>b", "a|b", "a\tb"})
         EXPECT_FALSE(GroupNameIsFolderSafe(name)) << name;
     EXPECT_TRUE(GroupNameIsDdeSafe("Vel Commander 1.0"));
     for (const char *name : {"a]", "[a", "a(", "a)", "a,b", "\"a\""})
@@ -265,19 +265,21 @@ TEST(ReadUninstallOptions, SilentAndReportWordsQuotedAnyWayOthersPassedOver)
     struct Row {
         std::string commandLine;
         int silent, report;
-        std::string path;
+        std::string path, unknown = "";
     } rows[] = {
         {"", 0, 0, ""},
         {"/S", 1, 0, ""},
         {" \t/s\t ", 1, 0, ""},
         {"\"/S\"", 1, 0, ""},
-        {"/SILENT /S/LOG=x -S", 0, 0, ""},
-        {"_?=C:\\Vel /S", 1, 0, ""},
+        {"/SILENT /S/LOG=x -S", 0, 0, "", "/SILENT"},
+        {"_?=C:\\Vel /S", 1, 0, "", "_?=C:\\Vel"},
+        {"\"\" /S \"\"", 1, 0, ""},
+        {"/S " + std::string(100, 'w'), 1, 0, "", std::string(SHOWN_WORD_SIZE - 1, 'w')},
         {"/LOG=C:\\u.log", 0, 1, "C:\\u.log"},
         {"/log=u.log /S", 1, 1, "u.log"},
         {"\"/LOG=C:\\a b\\u.log\"", 0, 1, "C:\\a b\\u.log"},
         {"/LOG=\"C:\\a b\\u.log\" /S", 1, 1, "C:\\a b\\u.log"},
-        {"/LOG=C:\\a b", 0, 1, "C:\\a"},
+        {"/LOG=C:\\a b", 0, 1, "C:\\a", "b"},   // an unquoted blank ends the name
         {"/LOG=\"C:\\a b /S", 0, 1, "C:\\a b /S"},   // never closed: the rest is one word
         {"/LOG=a /LOG=b", 0, 1, "b"},
         {"/LOG=", 0, 1, ""},
@@ -293,5 +295,6 @@ TEST(ReadUninstallOptions, SilentAndReportWordsQuotedAnyWayOthersPassedOver)
         EXPECT_EQ(row.silent, options.silent);
         EXPECT_EQ(row.report, options.report);
         EXPECT_EQ(row.path, options.reportPath);
+        EXPECT_EQ(row.unknown, options.unknownWord);
     }
 }

@@ -77,7 +77,7 @@ protected:
         Write("list.lst", list);
         ListReader reader;
         EXPECT_TRUE(OpenListFile(&reader, In("list.lst").c_str()));
-        StartDeletionRun(&run_, ((dir.empty() ? dir_ : dir) + "\\").c_str());
+        StartDeletionRun(&run_, ((dir.empty() ? dir_ : dir) + "\\").c_str(), NULL);
         run_.deleteByName = byName;
         int passes = RunDeletionPasses(&run_, &reader, &tried_);
         CloseListFile(&reader);
