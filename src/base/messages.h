@@ -15,6 +15,8 @@
 #define IDS_CONFIRM 203           // "Continue with uninstall VEL"
 #define IDS_NO_LIST_FILE 204      // "Cannot open list file"
 #define IDS_UNKNOWN_WORD 205      // names a word of the command line that no mode takes, and the modes
+#define IDS_ALREADY_RUNNING 206   // another uninstall of this installation runs
+#define IDS_ENTRY_STAYS 207       // the Programs entry could not be removed: the program stays with it
 
 // Every message box of the program: no owner, in front, caption text 200.
 #define MESSAGE_FLAGS MB_SETFOREGROUND

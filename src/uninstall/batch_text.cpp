@@ -1,5 +1,6 @@
 #include "uninstall/batch_text.h"
 #include "base/bounded_text.h"
+#include "base/product.h"
 
 #include <string.h>
 
@@ -36,6 +37,13 @@ static int PreparePath(char *out, const char *path)
 {
     return strlen(path) < BATCH_PATH_SIZE && !strpbrk(path, "?*")
         && DoublePercent(out, 2 * BATCH_PATH_SIZE, path);
+}
+
+int ComposeBatchPath(char *out, size_t size, const char *temporaryDirectory, int number)
+{
+    if (number == 1)
+        return ComposeText(out, size, "%s" BATCH_FILE_NAME, temporaryDirectory);
+    return ComposeText(out, size, "%sUninstall.Vel.%d.Bat", temporaryDirectory, number);
 }
 
 BatchForm BatchFormForInterpreter(const char *interpreterPath)

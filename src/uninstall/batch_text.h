@@ -9,6 +9,14 @@
 #define BATCH_TEXT_SIZE 12288
 #define BATCH_PATH_SIZE 260
 #define BATCH_TRIES 5
+#define BATCH_NAMES 9   // "Uninstall.Vel.Bat", then "Uninstall.Vel.2.Bat" to "Uninstall.Vel.9.Bat"
+
+// The batch file's path in the temporary directory (with its backslash):
+// number 1 is "Uninstall.Vel.Bat", the name it has where no other uninstall
+// runs; number n (2 to 9) is "Uninstall.Vel.<n>.Bat", for when another
+// installation's batch file holds that name. 1 when it fit in size bytes;
+// otherwise out is "" and 0.
+int ComposeBatchPath(char *out, size_t size, const char *temporaryDirectory, int number);
 
 // Copies text into out (size bytes) with every '%' doubled, so that the
 // command interpreter reads it as written. 1 when it fit; otherwise out is "" and 0.

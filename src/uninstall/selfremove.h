@@ -20,11 +20,13 @@ enum SelfRemovalStep {
 // batch file was not written or not started.
 const char *SelfRemovalStepText(SelfRemovalStep step);
 
-// The step, and for a failed one the system's error number (one of ours
-// where no call failed).
+// The step, for a failed one the system's error number (one of ours where
+// no call failed), and the number of the batch file's name (1: the usual
+// "Uninstall.Vel.Bat"; see ComposeBatchPath).
 struct SelfRemovalOutcome {
     SelfRemovalStep step;
     DWORD error;
+    int batchNumber;
 };
 
 // Writes "Uninstall.Vel.Bat" into the temporary directory and starts the

@@ -4,6 +4,8 @@
 #include "uninstall/selfremove.h"
 #include "uninstall/report.h"
 #include "uninstall/options_text.h"
+#include "uninstall/rerun_text.h"
+#include "uninstall/batch_text.h"
 #include "base/messages.h"
 #include "base/process.h"
 #include "base/product.h"
@@ -40,45 +42,61 @@ static int KeyExists(HKEY root, const char *path)
     return key != NULL;
 }
 
-// The product's keys in the order they go: the settings trees below
-// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, which stays the current hive,
-// then the two system registrations, each deleted as itself (a link goes as
-// the link).
-static const struct {
-    HKEY root;
-    const char *path;
-} kProductKeys[] = {
-    {HKEY_LOCAL_MACHINE, SETTINGS_ROOT},
-    {HKEY_CURRENT_USER, SETTINGS_ROOT},
-    {HKEY_LOCAL_MACHINE, UNINSTALL_KEY},
-    {HKEY_LOCAL_MACHINE, APP_PATHS_KEY},
-};
-
-static void RemoveProductKeys(void)
+// Deletes root\path as itself (a link goes as the link), with every subkey
+// when tree, and tells the report. 1 when it is gone afterwards.
+static int RemoveProductKey(HKEY root, const char *path, int tree)
 {
-    for (unsigned i = 0; i < sizeof kProductKeys / sizeof kProductKeys[0]; i++) {
-        HKEY root = kProductKeys[i].root;
-        const char *path = kProductKeys[i].path;
-        int existed = KeyExists(root, path);
-        if (i < 2)
-            DeleteRegistryTree(root, path);
-        else
-            DeleteRegistryKeyAtPath(root, path);
-        char name[PATH_SIZE];
-        FormatText(name, sizeof name, "%s\\%s", root == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE",
-                   path);
-        ReportPlace(name, KeyExists(root, path) ? REPORT_LEFT : existed ? REPORT_DELETED : REPORT_GONE, NULL, 0);
-    }
+    int existed = KeyExists(root, path);
+    if (tree)
+        DeleteRegistryTree(root, path);
+    else
+        DeleteRegistryKeyAtPath(root, path);
+    int gone = !KeyExists(root, path);
+    char name[PATH_SIZE];
+    FormatText(name, sizeof name, "%s\\%s", root == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE",
+               path);
+    ReportPlace(name, !gone ? REPORT_LEFT : existed ? REPORT_DELETED : REPORT_GONE, NULL, 0);
+    return gone;
+}
+
+// 1 when this run is the only uninstall of the installation in directory.
+// It holds the lock until the process ends, however it ends: the system
+// lets a named object go with its last handle, and nothing stays on disk.
+// Where no lock can be had, the run goes on.
+static int TakeUninstallLock(const char *directory)
+{
+    // Two spellings of one directory (a short alias, a letter's case) share
+    // one lock: the name is made from its long, full form.
+    char canonical[PATH_SIZE], name[64], *namePart;
+    DWORD len = GetFullPathNameA(directory, PATH_SIZE, canonical, &namePart);
+    if (len == 0 || len >= PATH_SIZE)
+        CopyText(canonical, sizeof canonical, directory);   // it fits: the module path holds it
+    ExpandShortNames(canonical);
+    if (!ComposeUninstallLockName(name, sizeof name, canonical))
+        return 1;
+    HANDLE lock = CreateMutexA(NULL, TRUE, name);
+    return !lock || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+// 1 when the Programs-list entry runs this very program: the installation
+// whose list is gone is this one, stopped after its list went.
+static int EntryRunsThisProgram(const char *modulePath)
+{
+    char command[PATH_SIZE + 8];
+    return ReadRegistryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString", command, sizeof command)
+        && CommandNamesProgram(command, modulePath);
 }
 
 // Tells the report how the self-removal went: for a step that failed, which
 // one and the system's error number.
 static void ReportSelfRemoval(SelfRemovalOutcome handover)
 {
+    char name[32];
+    ComposeBatchPath(name, sizeof name, "", handover.batchNumber);
     if (handover.step == SELF_REMOVAL_STARTED)
-        ReportPlace(BATCH_FILE_NAME, REPORT_NOTED, SelfRemovalStepText(handover.step), 0);
+        ReportPlace(name, REPORT_NOTED, SelfRemovalStepText(handover.step), 0);
     else
-        ReportPlace(BATCH_FILE_NAME, REPORT_LEFT, SelfRemovalStepText(handover.step), handover.error);
+        ReportPlace(name, REPORT_LEFT, SelfRemovalStepText(handover.step), handover.error);
 }
 
 // Tells the user, or the caller, that the list cannot be had: nothing was
@@ -102,6 +120,14 @@ int RunUninstall(const char *commandLine)
     ProgramPaths paths;
     if (!GetProgramPaths(&paths))
         return options.silent;
+    // A second uninstall of this installation while one runs (a second click
+    // in the Programs list, a tool that retries) changes nothing, and writes
+    // no report over the first one's.
+    if (!TakeUninstallLock(paths.directory)) {
+        if (!options.silent)
+            ShowMessage(LoadMessageText(IDS_ALREADY_RUNNING), MB_OK | MB_ICONINFORMATION);
+        return options.silent;
+    }
     // Created before the current directory changes: a relative name is taken
     // from where the program was started.
     if (options.report)
@@ -118,25 +144,49 @@ int RunUninstall(const char *commandLine)
     // Nothing depends on the directory the program was started in: the list
     // is opened by its full path. A program directory that its ANSI path does
     // not name, or that cannot be made current, cannot be worked in: that run
-    // changes nothing, as without a list.
+    // changes nothing, as without a list. Without a list, a run whose
+    // Programs entry runs this program is the same uninstall stopped after
+    // its list went: it finishes what is left.
     ListReader list;
-    if (!ModulePathIsExact(paths.module) || !SetCurrentDirectoryA(paths.directory)
-        || !OpenListFile(&list, paths.list))
+    if (!ModulePathIsExact(paths.module) || !SetCurrentDirectoryA(paths.directory))
+        return RefuseWithoutList(&options);
+    int haveList = OpenListFile(&list, paths.list);
+    if (!haveList && !EntryRunsThisProgram(paths.module))
         return RefuseWithoutList(&options);
 
-    // From here on every step runs, whatever the ones before achieved.
+    // From here on every step runs, whatever the ones before achieved. The
+    // list and the Programs entry go last, the entry last of all: a run
+    // stopped anywhere before leaves both, and running it again from the
+    // Programs list finishes the job.
     DeletionRun run;
     StartDeletionRun(&run, paths.directoryPrefix, paths.module);
-    RunDeletionPasses(&run, &list, NULL);
-    FinishListEntries(&run, &list);
-    CloseListFile(&list);
-    // The list goes as itself, judged as its entries were: a list that is a
-    // link to a file elsewhere leaves that file alone.
-    RemoveListEntry(&run, LIST_FILE_NAME);
-
+    if (haveList) {
+        RunDeletionPasses(&run, &list, NULL);
+        FinishListEntries(&run, &list);
+        CloseListFile(&list);
+    }
     // The group name is read from the current user's settings: before they go.
     RemoveProgramGroup();
-    RemoveProductKeys();
+    RemoveProductKey(HKEY_LOCAL_MACHINE, SETTINGS_ROOT, 1);
+    RemoveProductKey(HKEY_CURRENT_USER, SETTINGS_ROOT, 1);
+    RemoveProductKey(HKEY_LOCAL_MACHINE, APP_PATHS_KEY, 0);
+    // The list goes as itself, judged as its entries were: a list that is a
+    // link to a file elsewhere leaves that file alone.
+    if (haveList)
+        RemoveListEntry(&run, LIST_FILE_NAME);
+    else
+        ReportPlace(LIST_FILE_NAME, REPORT_GONE, NULL, 0);
+
+    // A Programs entry that stays (no right to change HKEY_LOCAL_MACHINE)
+    // keeps its uninstaller: the program stays with it, for a run that has
+    // the rights to finish.
+    if (!RemoveProductKey(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0)) {
+        ReportPlace(BATCH_FILE_NAME, REPORT_LEFT, "not started: the Programs entry stays", 0);
+        if (!options.silent)
+            ShowMessage(LoadMessageText(IDS_ENTRY_STAYS), MB_OK | MB_ICONWARNING);
+        CloseReport();
+        return options.silent ? 2 : 0;
+    }
 
     // The batch file's own outcome comes after this process has ended.
     SelfRemovalOutcome handover = StartSelfRemoval(paths.module, paths.directory, !options.silent);

@@ -169,6 +169,9 @@ void WriteRegistration(const std::string &group, const std::string &programDir)
     SetString(HKEY_LOCAL_MACHINE, "Software\\Vel\\Shared", "x", "y");
     SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "VEL file manager");
     SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + programDir + "\\VelUninstall.exe\"");
+    // As the registration records them, for an uninstall without the current user's "Group".
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "Group", group);
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "ProgramsFolder", ProgramsFolder());
     SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "", programDir + "\\Vel.exe");
     SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path", programDir);
 }
@@ -200,6 +203,7 @@ static std::mutex s_recordLock;
 static std::vector<std::string> s_recorded;
 static DWORD s_serverInstance;
 static HSZ s_progman;
+static DWORD s_answerDelay;
 
 static HDDEDATA CALLBACK RecorderCallback(UINT type, UINT, HCONV, HSZ topic, HSZ service, HDDEDATA data,
                                           ULONG_PTR, ULONG_PTR)
@@ -213,8 +217,11 @@ static HDDEDATA CALLBACK RecorderCallback(UINT type, UINT, HCONV, HSZ topic, HSZ
         std::string bytes(size, '\0');
         if (size)
             DdeGetData(data, (LPBYTE)&bytes[0], size, 0);
-        std::lock_guard<std::mutex> hold(s_recordLock);
-        s_recorded.push_back(bytes);
+        {
+            std::lock_guard<std::mutex> hold(s_recordLock);
+            s_recorded.push_back(bytes);
+        }
+        Sleep(s_answerDelay);
         return (HDDEDATA)DDE_FACK;
     }
     }
@@ -242,8 +249,9 @@ DWORD WINAPI ProgmanRecorder::Thread(void *param)
     return 0;
 }
 
-ProgmanRecorder::ProgmanRecorder()
+ProgmanRecorder::ProgmanRecorder(DWORD answerDelay)
 {
+    s_answerDelay = answerDelay;
     {
         std::lock_guard<std::mutex> hold(s_recordLock);
         s_recorded.clear();

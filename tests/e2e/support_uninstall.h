@@ -78,10 +78,11 @@ private:
 };
 
 // A DDE server "PROGMAN" on its own thread that records every execute
-// command's bytes exactly as delivered.
+// command's bytes exactly as delivered, and answers each after answerDelay
+// milliseconds (a slow Program Manager keeps the uninstall waiting).
 class ProgmanRecorder {
 public:
-    ProgmanRecorder();
+    explicit ProgmanRecorder(DWORD answerDelay = 0);
     ~ProgmanRecorder();
     bool Running() const { return ready_; }
     std::vector<std::string> Commands();

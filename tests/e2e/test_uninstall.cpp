@@ -2,6 +2,7 @@
 // the list file's passes, the group, the registry, and the batch file that
 // removes the program's file and directory after the program has ended.
 #include "e2e/support_uninstall.h"
+#include "common/snapshot.h"
 
 #include <algorithm>
 #include <optional>
@@ -163,7 +164,7 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
     const std::string keys[] = {"HKEY_LOCAL_MACHINE\\Software\\Vel", "HKEY_CURRENT_USER\\Software\\Vel",
                                 "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey),
                                 "HKEY_LOCAL_MACHINE\\" + std::string(kAppPathsKey)};
-    enum Setup { SAMPLE, NO_LIST, STAYS, NO_INTERPRETER, OWN_FILES_LISTED };
+    enum Setup { SAMPLE, NO_LIST, LIST_GONE, STAYS, NO_INTERPRETER, OWN_FILES_LISTED };
     struct Row {
         const char *name;
         std::string words, report;
@@ -188,6 +189,11 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
           "19 deleted, 0 already gone, 0 refused, 0 left"}},
         {"no list", " /S /LOG=\"" + reports + "\\none.log\"", reports + "\\none.log", NO_LIST, 1, false,
          {"UnInstall.lst: cannot be opened", "0 deleted, 0 already gone, 0 refused, 0 left"}},
+        // The list went, and the Programs entry runs this program: the same
+        // uninstall stopped after its list, which finishes what is left.
+        {"list gone, entry runs this program", " /S /LOG=\"" + report + "\"", report, LIST_GONE, 0, false,
+         {"UnInstall.lst: already gone", group + ": deleted", keys[2] + ": deleted",
+          "5 deleted, 1 already gone, 0 refused, 0 left"}},
         {"no interpreter", " /S /LOG=\"" + reports + "\\none.log\"", reports + "\\none.log", NO_INTERPRETER, 2, false,
          {"Uninstall.Vel.Bat: left: not started: error 2", "19 deleted, 0 already gone, 0 refused, 1 left"}},
         {"report cannot be created", " /S /LOG=C:\\VelNoSuchDir\\u.log", "C:\\VelNoSuchDir\\u.log", SAMPLE, 2, false, {"<missing>"}},
@@ -203,6 +209,11 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
         std::string list = ReadBytes(dir + "\\UnInstall.lst");
         if (row.setup == NO_LIST)
             DeleteFileA((dir + "\\UnInstall.lst").c_str());
+        if (row.setup == LIST_GONE)   // stopped after the passes and the list
+            for (const char *name : {"Docs", "Plugins", "Forms", "Long Folder Name", "Vel.exe", "UnInstall.lst"})
+                RemoveTree(dir + "\\" + name);
+        if (row.setup == NO_LIST)   // the Programs entry runs another installation's program
+            SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "C:\\VelElsewhere\\VelUninstall.exe");
         if (row.setup == OWN_FILES_LISTED)
             WriteBytes(dir + "\\UnInstall.lst", list + "\r\nVelUninstall.exe\r\nUnInstall.lst\r\n");
         if (row.setup == STAYS) {
@@ -232,7 +243,7 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
         if (row.setup == NO_LIST) {
             ExpectRegistrationKept();
             EXPECT_TRUE(Exists(dir + "\\Docs\\readme.txt"));
-        } else if (row.setup == SAMPLE || row.setup == OWN_FILES_LISTED) {
+        } else if (row.setup == SAMPLE || row.setup == OWN_FILES_LISTED || row.setup == LIST_GONE) {
             EXPECT_TRUE(WaitUntilGone(dir, 30000)) << "the batch file leaves the program directory";
             ExpectRegistrationGone();
         } else {
@@ -257,7 +268,7 @@ TEST_F(Uninstall, UnreachableListIsReportedAndNothingRemoved)
     // reads with "?" (naming nothing), or with a best-fit letter that names
     // another directory, here one with a list and a file of its own.
     struct Row { const char *name; std::string dir; std::wstring wideDir; } rows[] = {
-        {"missing list", "C:\\VelNoList", L""},
+        {"a stray copy elsewhere, without a list", "C:\\VelNoList", L""},
         {"outside the ANSI code page", "", L"C:\\VelNoAnsi\u03A9\u4E2D"},
         {"best fit names another directory", "", L"C:\\VelFit\u03A9"},
     };
@@ -271,9 +282,10 @@ TEST_F(Uninstall, UnreachableListIsReportedAndNothingRemoved)
         std::string dir = row.dir, exe;
         HANDLE process;
         if (row.wideDir.empty()) {
+            // The Programs entry runs the installed program, not this copy.
             exe = InstallSample(dir);
-            DeleteFileA((dir + "\\UnInstall.lst").c_str());
-            process = Start(exe);
+            Keep("C:\\VelStray");
+            process = Start(InstallProductAt("C:\\VelStray"));
         } else {
             // Made and examined through its short name, which the ANSI code
             // page holds; started by its own name.
@@ -488,4 +500,199 @@ TEST_F(Uninstall, SelfRemovalThatCannotStartTellsTheUser)
         FindClose(search);
     }
     EXPECT_EQ(0, entries) << "a batch file under a cut name";
+}
+
+TEST_F(Uninstall, StoppedBetweenTwoStepsOfTheEndARunAgainFinishes)
+{
+    // Each state that a run stopped between two steps of its end leaves,
+    // made directly, then uninstalled again: everything goes, and the report
+    // tells what this run found already gone. The list and the Programs
+    // entry go last: every earlier stop leaves both.
+    const std::string dir = "C:\\VelAgain", report = "C:\\VelAgain.log";
+    const std::string group = ProgramsFolder() + "\\" + kGroup;
+    Keep(report);
+    enum Stop { AFTER_PASSES, AFTER_GROUP, AFTER_SETTINGS, AFTER_APP_PATHS, AFTER_LIST };
+    struct Row { const char *name; Stop stop; bool silent; std::string line; } rows[] = {
+        {"after the passes", AFTER_PASSES, true, group + ": deleted"},
+        {"after the group", AFTER_GROUP, true, group + ": already gone"},
+        {"after the settings", AFTER_SETTINGS, true, "HKEY_CURRENT_USER\\Software\\Vel: already gone"},
+        {"after the App Paths entry", AFTER_APP_PATHS, true,
+         "HKEY_LOCAL_MACHINE\\" + std::string(kAppPathsKey) + ": already gone"},
+        {"after the list, silently", AFTER_LIST, true, "UnInstall.lst: already gone"},
+        {"after the list, asked", AFTER_LIST, false, "UnInstall.lst: already gone"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string exe = InstallSample(dir);
+        for (const char *name : {"Docs", "Plugins", "Forms", "Long Folder Name", "Vel.exe"})
+            RemoveTree(dir + "\\" + name);
+        if (row.stop >= AFTER_GROUP)
+            RemoveTree(group);
+        if (row.stop >= AFTER_SETTINGS) {
+            DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Vel");
+            DeleteTree(HKEY_CURRENT_USER, "Software\\Vel");
+        }
+        if (row.stop >= AFTER_APP_PATHS)
+            DeleteTree(HKEY_LOCAL_MACHINE, kAppPathsKey);
+        if (row.stop >= AFTER_LIST)
+            DeleteFileA((dir + "\\UnInstall.lst").c_str());
+        DeleteFileA(report.c_str());
+
+        std::string words = "\"" + exe + "\" /LOG=" + report;
+        EXPECT_EQ(0u, row.silent ? RunSilently(words + " /S") : RunUninstallAnswering(words, IDYES));
+
+        std::vector<std::string> lines = ReportLines(report);
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), row.line)) << ReadBytes(report);
+        EXPECT_EQ("0 refused, 0 left", lines.back().substr(lines.back().find("0 refused"))) << ReadBytes(report);
+        EXPECT_TRUE(WaitUntilGone(dir, 30000)) << "the batch file leaves no program directory";
+        EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000));
+        EXPECT_FALSE(Exists(group));
+        ExpectRegistrationGone();
+    }
+}
+
+TEST_F(Uninstall, ProgramsEntryThatCannotGoKeepsItsProgramUntilARunWithTheRights)
+{
+    // A Programs entry that cannot be deleted (as without elevation where the
+    // manifest is not honoured; Wine grants DELETE whatever a key's rules
+    // say, but deletes no key that has a subkey): the program stays with its
+    // entry, the user or the caller is told, and a later run that can
+    // delete it finishes.
+    const std::string dir = "C:\\VelNoRights", report = "C:\\VelNoRights.log";
+    const std::string entryLine = "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + ": left";
+    Keep(report);
+    for (bool silent : {true, false}) {
+        SCOPED_TRACE(silent ? "silent" : "asked");
+        std::string exe = InstallSample(dir);
+        CreateKey(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\Held");
+        DeleteFileA(report.c_str());
+        std::string told;
+        if (silent)
+            EXPECT_EQ(2u, RunSilently("\"" + exe + "\" /S /LOG=" + report));
+        else
+            EXPECT_EQ(0u, RunUninstallAnswering("\"" + exe + "\" /LOG=" + report, IDYES, "", &told));
+        EXPECT_EQ(silent ? "" : "VEL could not remove its entry from the list of programs, and stays with it. Run "
+                                "the uninstall again as an administrator to finish.",
+                  told);
+        std::vector<std::string> lines = ReportLines(report);
+        for (const std::string &line : {entryLine, std::string("Uninstall.Vel.Bat: left: not started: the Programs "
+                                                               "entry stays")})
+            EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line)) << ReadBytes(report);
+        EXPECT_TRUE(Exists(exe)) << "the program stays with its entry";
+        EXPECT_FALSE(Exists(dir + "\\UnInstall.lst"));
+        EXPECT_FALSE(Exists(BatchPath()));
+
+        DeleteTree(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\Held");
+        EXPECT_EQ(0u, RunSilently("\"" + exe + "\" /S"));
+        EXPECT_TRUE(WaitUntilGone(dir, 30000));
+        ExpectRegistrationGone();
+    }
+}
+
+TEST_F(Uninstall, TwoAtOnceLeaveNothingBehind)
+{
+    // The same installation twice: the second run changes nothing and says
+    // so, in each mode, and writes no report over the first one's.
+    const std::string dir = "C:\\VelTwice", report = "C:\\VelTwice.log";
+    Keep(report);
+    std::string exe = InstallSample(dir);
+    HANDLE first = Start(exe);
+    HWND question = WaitForMessageBox();
+    ASSERT_NE(nullptr, question);
+    HANDLE second = Start(exe);
+    HWND told = WaitForNextMessageBox(question);
+    ASSERT_NE(nullptr, told);
+    EXPECT_EQ("An uninstall of VEL is already running.", MessageBoxText(told));
+    Answer(told, IDOK);
+    EXPECT_EQ(0u, WaitAndClose(second));
+    DeleteFileA(report.c_str());
+    EXPECT_EQ(1u, WaitAndClose(Start("\"" + exe + "\" /S /LOG=" + report)));   // the first's question is up
+    EXPECT_FALSE(Exists(report));
+    Answer(question, IDYES);
+    EXPECT_EQ(0u, WaitAndClose(first));
+    EXPECT_TRUE(WaitUntilGone(dir, 30000));
+    ExpectRegistrationGone();
+
+    // While another installation's interpreter runs its batch file (it
+    // holds it so that no one writes over it), a run takes a name of its own.
+    exe = InstallSample(dir);
+    WriteBytes(BatchPath(), "another run's");
+    HANDLE held = CreateFileA(BatchPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(0u, RunSilently("\"" + exe + "\" /S /LOG=" + report));
+    std::vector<std::string> lines = ReportLines(report);
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "Uninstall.Vel.2.Bat: written and started"))
+        << ReadBytes(report);
+    EXPECT_TRUE(WaitUntilGone(dir, 30000));
+    EXPECT_EQ("another run's", ReadBytes(BatchPath()));
+    CloseHandle(held);
+    DeleteFileA(BatchPath().c_str());
+
+    // Two installations uninstalled at the same moment: both go, programs too.
+    const std::string dirs[] = {"C:\\VelFirst", "C:\\VelSecond"};
+    HANDLE runs[2];
+    for (int i = 0; i < 2; i++) {
+        std::string each = InstallSample(dirs[i]);
+        runs[i] = Start("\"" + each + "\" /S");
+    }
+    for (HANDLE each : runs)
+        WaitAndClose(each);
+    for (const std::string &d : dirs)
+        EXPECT_TRUE(WaitUntilGone(d, 30000)) << d;
+    EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000));
+}
+
+TEST_F(Uninstall, KilledAnywhereARunAgainFinishesAsIfNeverStopped)
+{
+    // A large installation uninstalled silently and ended from outside (as
+    // from Task Manager) early in the passes, late in them, and after them
+    // while Program Manager keeps it waiting. A second run finishes: the
+    // prefix is then what it was before the installation, as after an
+    // uninstall that was never stopped.
+    const std::string dir = "C:\\VelKilled";
+    const int kFolders = 20, kFiles = 100;   // 2000 files
+    auto fileName = [](int folder, int file) {
+        return "Data" + std::to_string(folder) + "\\File" + std::to_string(file) + ".txt";
+    };
+    const snapshot::Snapshot before = snapshot::Take();
+    enum Moment { EARLY, LATE, AFTER_PASSES };
+    struct Row { const char *name; Moment moment; } rows[] = {
+        {"early in the passes", EARLY}, {"late in the passes", LATE}, {"after the passes", AFTER_PASSES},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string exe = InstallSample(dir);
+        std::string list = "Vel.exe\r\n";
+        for (int folder = 0; folder < kFolders; folder++) {
+            MakeDirs(dir + "\\Data" + std::to_string(folder));
+            for (int file = 0; file < kFiles; file++) {
+                WriteBytes(dir + "\\" + fileName(folder, file), "x");
+                list += fileName(folder, file) + "\r\n";
+            }
+        }
+        for (int folder = 0; folder < kFolders; folder++)
+            list += "Data" + std::to_string(folder) + "\r\n";
+        WriteBytes(dir + "\\UnInstall.lst", list + ReadBytes(dir + "\\UnInstall.lst"));
+        // The file whose going marks the moment.
+        std::string mark = dir + "\\" + (row.moment == EARLY ? fileName(1, 0) : fileName(kFolders - 3, 0));
+
+        ProgmanRecorder slowProgman(4000);
+        HANDLE run = Start("\"" + exe + "\" /S");
+        ASSERT_NE(nullptr, run);
+        for (int i = 0; i < 20000 && (row.moment == AFTER_PASSES ? slowProgman.Commands().empty() : Exists(mark));
+             i++)
+            Sleep(1);
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run, 0)) << "still running when stopped";
+        TerminateProcess(run, 9);
+        WaitAndClose(run);
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_EQ(row.moment != AFTER_PASSES, Exists(dir + "\\" + fileName(kFolders - 1, kFiles - 1)));
+
+        EXPECT_EQ(0u, RunSilently("\"" + exe + "\" /S"));
+        EXPECT_TRUE(WaitUntilGone(dir, 60000));
+        EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000));
+        const std::vector<snapshot::Change> left = snapshot::Compare(before, snapshot::Take());
+        EXPECT_TRUE(left.empty()) << left;
+    }
 }

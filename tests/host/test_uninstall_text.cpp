@@ -3,6 +3,7 @@
 #include "uninstall/groupname_text.h"
 #include "uninstall/batch_text.h"
 #include "uninstall/options_text.h"
+#include "uninstall/rerun_text.h"
 #include "common/canary.h"
 
 #include <gtest/gtest.h>
@@ -297,4 +298,52 @@ TEST(ReadUninstallOptions, SilentAndReportWordsQuotedAnyWayOthersPassedOver)
         EXPECT_EQ(row.path, options.reportPath);
         EXPECT_EQ(row.unknown, options.unknownWord);
     }
+}
+
+TEST(Rerun, LockNameAndTheEntryThatRunsThisProgram)
+{
+    // One lock a directory, whatever the case of its ASCII letters; another
+    // directory, another lock. The name holds no backslash.
+    Guarded name(64);
+    ASSERT_EQ(1, ComposeUninstallLockName(name.text(), name.size, "C:\\Program Files\\Vel"));
+    std::string lock = name.text();
+    EXPECT_EQ(21u, lock.size());
+    EXPECT_EQ(0u, lock.find("VelUninstall-"));
+    EXPECT_EQ(std::string::npos, lock.find('\\'));
+    ComposeUninstallLockName(name.text(), name.size, "c:\\PROGRAM FILES\\vel");
+    EXPECT_EQ(lock, name.text());
+    ComposeUninstallLockName(name.text(), name.size, "C:\\Program Files\\Vel2");
+    EXPECT_NE(lock, name.text());
+    Guarded small(21);
+    EXPECT_EQ(0, ComposeUninstallLockName(small.text(), small.size, "C:\\Vel"));
+    EXPECT_STREQ("", small.text());
+    EXPECT_TRUE(small.intact() && name.intact());
+
+    const char *program = "C:\\Program Files\\Vel\\VelUninstall.exe";
+    struct Row { const char *command; int names; } rows[] = {
+        {"\"C:\\Program Files\\Vel\\VelUninstall.exe\"", 1}, {"\"c:\\program files\\vel\\veluninstall.EXE\"", 1},
+        {"C:\\Program Files\\Vel\\VelUninstall.exe", 1}, {"\"C:\\Program Files\\Vel\\VelUninstall.exe\" /S", 1},
+        {"\"C:\\Program Files\\Vel\\VelUninstall.exe", 1}, {"\"C:\\Program Files\\Vel2\\VelUninstall.exe\"", 0},
+        {"\"C:\\Program Files\\Vel\\VelUninstall.ex\"", 0}, {"C:\\Program Files\\Vel\\VelUninstall.exe /S", 0},
+        {"", 0}, {"\"\"", 0},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(row.names, CommandNamesProgram(row.command, program)) << row.command;
+}
+
+TEST(ComposeBatchPath, TheUsualNameFirstThenNumberedOnes)
+{
+    Guarded out(PATH_SIZE);
+    ASSERT_EQ(1, ComposeBatchPath(out.text(), out.size, "C:\\Temp\\", 1));
+    EXPECT_STREQ("C:\\Temp\\Uninstall.Vel.Bat", out.text());
+    ASSERT_EQ(1, ComposeBatchPath(out.text(), out.size, "C:\\Temp\\", 2));
+    EXPECT_STREQ("C:\\Temp\\Uninstall.Vel.2.Bat", out.text());
+    // "C:\T\Uninstall.Vel.9.Bat" is 24 characters: sizes 24 and 25.
+    for (size_t size : {24, 25}) {
+        Guarded cut(size);
+        EXPECT_EQ(size == 25, ComposeBatchPath(cut.text(), size, "C:\\T\\", 9));
+        EXPECT_STREQ(size == 25 ? "C:\\T\\Uninstall.Vel.9.Bat" : "", cut.text());
+        EXPECT_TRUE(cut.intact());
+    }
+    EXPECT_TRUE(out.intact());
 }
