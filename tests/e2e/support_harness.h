@@ -1,4 +1,4 @@
-// End-to-end harness: runs the real VelUninstall.exe in the bench's Wine
+// End-to-end harness: runs the real VelUninstall.exe in the tests' Wine
 // prefix with exact command lines, meets its message boxes as a user would,
 // and reads what it left in the prefix's real registry and file system.
 #ifndef VEL_TEST_SUPPORT_HARNESS_H
