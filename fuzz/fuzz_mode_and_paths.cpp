@@ -93,6 +93,8 @@ static void ReferenceOptions(const std::string &line, int *silent, int *report, 
             if (inWord) {
                 if (SameNoCase(word, "/S"))
                     *silent = 1;
+                else if (SameNoCase(word, "/NOCLOSE"))
+                    ;   // known, nothing to compare here
                 else if (word.size() >= 5 && SameNoCase(word.substr(0, 5), "/LOG=")) {
                     *report = 1;
                     *path = word.size() - 5 < PATH_SIZE ? word.substr(5) : "";

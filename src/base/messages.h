@@ -17,6 +17,8 @@
 #define IDS_UNKNOWN_WORD 205      // names a word of the command line that no mode takes, and the modes
 #define IDS_ALREADY_RUNNING 206   // another uninstall of this installation runs
 #define IDS_ENTRY_STAYS 207       // the Programs entry could not be removed: the program stays with it
+#define IDS_PROGRAMS_RUNNING 208  // names the product's running programs: close them (Yes), go on (No), stop (Cancel)
+#define IDS_AT_RESTART 209        // files in use go when Windows restarts
 
 // Every message box of the program: no owner, in front, caption text 200.
 #define MESSAGE_FLAGS MB_SETFOREGROUND

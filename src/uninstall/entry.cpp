@@ -171,17 +171,23 @@ static BOOL DeleteThroughHandle(HANDLE handle, const char *path, DWORD attribute
 {
     if (SetDeletePending(handle))
         return TRUE;
-    if (!clear || GetLastError() == ERROR_DIR_NOT_EMPTY)
+    // Why it failed is the caller's to tell: no later call may change it.
+    DWORD error = GetLastError();
+    if (!clear || error == ERROR_DIR_NOT_EMPTY)
         return FALSE;
     if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
         attributes = GetFileAttributesA(path);
-    if (attributes == ENTRY_ATTRIBUTES_UNKNOWN || !(attributes & BLOCKING_ATTRIBUTES))
+    if (attributes == ENTRY_ATTRIBUTES_UNKNOWN || !(attributes & BLOCKING_ATTRIBUTES)) {
+        SetLastError(error);
         return FALSE;
+    }
     // Through the handle the attributes are the entry's own, a link's too.
     SetAttributesThrough(handle, 0);
     if (SetDeletePending(handle))
         return TRUE;
+    error = GetLastError();
     SetAttributesThrough(handle, attributes & SETTABLE_ATTRIBUTES);
+    SetLastError(error);
     return FALSE;
 }
 
@@ -194,6 +200,26 @@ HANDLE OpenEntryItself(const char *path, const WCHAR *expected)
         return INVALID_HANDLE_VALUE;
     }
     return handle;
+}
+
+// path opened to be deleted with access. With unheld, a file is opened only
+// while no other handle is open on it (share mode 0); a folder that a program
+// holds (watched, or its current directory) is opened as ever, and goes when
+// they let go.
+static HANDLE OpenToDelete(const char *path, DWORD access, int unheld)
+{
+    if (unheld) {
+        HANDLE handle = CreateFileA(path, access, 0, NULL, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION)
+            return handle;
+        DWORD attributes = GetFileAttributesA(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            SetLastError(ERROR_SHARING_VIOLATION);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
+    return OpenEntry(path, access, FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 int DeleteEntryItself(const char *path, DWORD attributes, const WCHAR *expected, int options)
@@ -213,7 +239,9 @@ int DeleteEntryItself(const char *path, DWORD attributes, const WCHAR *expected,
     // handle, and the same handle deletes it, with no gap between the check
     // and the delete.
     int clear = options & ENTRY_CLEAR_BLOCKING;
-    HANDLE handle = OpenEntry(path, DELETE | (clear ? FILE_WRITE_ATTRIBUTES : 0), FILE_FLAG_OPEN_REPARSE_POINT);
+    // By name, the delete opens the entry anew while this handle holds it.
+    int unheld = (options & ENTRY_UNHELD) && !(options & ENTRY_BY_NAME);
+    HANDLE handle = OpenToDelete(path, DELETE | (clear ? FILE_WRITE_ATTRIBUTES : 0), unheld);
     if (handle == INVALID_HANDLE_VALUE)
         return FoundGone() ? ENTRY_GONE : ENTRY_STAYS;   // in use: its attributes stay untouched
     int outcome = ENTRY_REFUSED;   // it lies elsewhere, or the system cannot say where: not ours
@@ -223,6 +251,8 @@ int DeleteEntryItself(const char *path, DWORD attributes, const WCHAR *expected,
             : DeleteThroughHandle(handle, path, attributes, clear);
         outcome = done ? ENTRY_DELETED : ENTRY_STAYS;
     }
+    DWORD error = GetLastError();
     CloseHandle(handle);   // the delete happens here
+    SetLastError(error);
     return outcome;
 }

@@ -55,6 +55,10 @@ HANDLE OpenEntryItself(const char *path, const WCHAR *expected);
 // How DeleteEntryItself treats an entry.
 #define ENTRY_CLEAR_BLOCKING 1   // read-only, hidden and system entries are deleted too
 #define ENTRY_BY_NAME 2          // after the check, by name as before Vista (a test seam)
+// A file that another program holds open stays (error 32), even one it holds
+// with delete sharing, whose delete would succeed and take effect only once
+// that program lets go: it is in use, not deleted. Through a handle only.
+#define ENTRY_UNHELD 4
 
 // What became of an entry. ENTRY_DELETED: the system reported the delete
 // done (whether it is gone is the caller's to ask). ENTRY_GONE: it was not

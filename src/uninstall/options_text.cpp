@@ -8,6 +8,7 @@ void ReadUninstallOptions(const char *commandLine, UninstallOptions *options)
 {
     options->silent = 0;
     options->report = 0;
+    options->noClose = 0;
     options->reportPath[0] = 0;
     options->unknownWord[0] = 0;
     const char *p = commandLine;
@@ -25,6 +26,8 @@ void ReadUninstallOptions(const char *commandLine, UninstallOptions *options)
         word[len] = 0;
         if (EqualsNoCase(word, "/S")) {
             options->silent = 1;
+        } else if (EqualsNoCase(word, "/NOCLOSE")) {
+            options->noClose = 1;
         } else if (StartsWithNoCase(word, REPORT_WORD)) {
             options->report = 1;
             if (!CopyText(options->reportPath, sizeof options->reportPath, word + REPORT_WORD_LENGTH))

@@ -2,6 +2,7 @@
 #include "uninstall/report.h"
 #include "base/bounded_text.h"
 #include "base/product.h"
+#include "uninstall/restart.h"
 
 #include <string.h>
 
@@ -113,7 +114,7 @@ static int DeleteListEntry(DeletionRun *run, const char *entry, char path[PATH_S
         return ENTRY_REFUSED;
     if (keepOwnFiles && IsOwnFile(run, path))
         return ENTRY_OWN;
-    int options = ENTRY_CLEAR_BLOCKING | (run->deleteByName ? ENTRY_BY_NAME : 0);
+    int options = ENTRY_CLEAR_BLOCKING | ENTRY_UNHELD | (run->deleteByName ? ENTRY_BY_NAME : 0);
     int outcome = DeleteEntryItself(path, ENTRY_ATTRIBUTES_UNKNOWN, expected, options);
     if (outcome == ENTRY_REFUSED)
         *refusal = REFUSED_LINK;
@@ -184,8 +185,12 @@ void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, const char 
     run->checkedParent[0] = 0;
     run->finalPrefix[0] = 0;
     run->deleteByName = 0;
+    run->scheduled = 0;
+    run->kept.count = 0;
     memset(run->settled, 0, sizeof run->settled);
     memset(run->deleted, 0, sizeof run->deleted);
+    memset(run->atRestart, 0, sizeof run->atRestart);
+    memset(run->heldOpen, 0, sizeof run->heldOpen);
     // Started through a short path, the program directory reads with
     // aliases; when its long names cannot be had it stays so, and only
     // entries written with aliases of their own are then refused, expanded
@@ -300,25 +305,143 @@ int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried)
     }
 }
 
-void FinishListEntries(DeletionRun *run, ListReader *list)
+// The next entry of the list: a line that is not blank, trimmed, and its
+// number (from 0) in *number. LIST_LINE_SKIPPED for a line too long to be
+// read, LIST_END at the end.
+static int NextEntry(ListReader *list, char line[LIST_LINE_SIZE], long *number)
 {
-    char line[LIST_LINE_SIZE];
+    int result;
+    while ((result = ReadListLine(list, line, LIST_LINE_SIZE)) != LIST_END) {
+        ++*number;
+        if (result == LIST_LINE_SKIPPED)
+            return result;
+        TrimLineEnd(line);
+        if (line[0])
+            return LIST_LINE_READ;
+    }
+    return LIST_END;
+}
+
+// Tries once more each entry the passes left; a file that stays because it
+// is in use is scheduled to go at restart.
+static void ScheduleFilesInUse(DeletionRun *run, ListReader *list)
+{
+    char line[LIST_LINE_SIZE], path[PATH_SIZE];
     long number = -1;
     int result;
+    while ((result = NextEntry(list, line, &number)) != LIST_END) {
+        // Beyond the line bits an entry cannot be told to go at restart.
+        if (result != LIST_LINE_READ || number >= SETTLED_LINES || IsMarked(run->deleted, number))
+            continue;
+        int refusal;
+        int outcome = DeleteListEntry(run, line, path, &refusal, 1);
+        DWORD error = GetLastError();
+        if (outcome == ENTRY_DELETED) {
+            Mark(run->deleted, number);
+        } else if (outcome == ENTRY_STAYS && IsInUseError(error)
+                   && !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY) && ScheduleFileAtRestart(path, &run->kept)) {
+            Mark(run->atRestart, number);
+            if (error == ERROR_SHARING_VIOLATION)
+                Mark(run->heldOpen, number);
+            run->scheduled++;
+        }
+    }
+}
+
+// The number of separators in path after the program directory's prefix.
+static int DepthBelow(const DeletionRun *run, const char *path)
+{
+    int depth = 0;
+    for (const char *p = path + strlen(run->canonicalPrefix); *p; p++)
+        depth += *p == '\\';
+    return depth;
+}
+
+// The listed folder of an entry that stays, and its depth below the program
+// directory; -1 when the entry is none (not a folder, gone, refused, or
+// settled otherwise).
+static int StayingFolderDepth(DeletionRun *run, const char *line, long number, char path[PATH_SIZE])
+{
+    WCHAR expected[ENTRY_FINAL_SIZE];
+    if (number >= SETTLED_LINES || IsMarked(run->deleted, number) || IsMarked(run->atRestart, number)
+        || JudgeListEntry(run, line, path, expected) != ENTRY_TAKEN)
+        return -1;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+        || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return -1;
+    return DepthBelow(run, path);
+}
+
+// Schedules, after the files, the listed folders that stay but hold nothing
+// that does not go at restart: the deepest first, so that the restart
+// removes each after its contents.
+static void ScheduleFoldersAtRestart(DeletionRun *run, ListReader *list)
+{
+    char line[LIST_LINE_SIZE], path[PATH_SIZE];
+    long number;
+    int deepest = -1;
+    if (!RewindList(list))
+        return;
+    int result;
+    for (number = -1; (result = NextEntry(list, line, &number)) != LIST_END;) {
+        int depth = result == LIST_LINE_READ ? StayingFolderDepth(run, line, number, path) : -1;
+        if (depth > deepest)
+            deepest = depth;
+    }
+    for (int depth = deepest; depth >= 0; depth--) {
+        if (!RewindList(list))
+            return;
+        for (number = -1; (result = NextEntry(list, line, &number)) != LIST_END;) {
+            if (result == LIST_LINE_READ && StayingFolderDepth(run, line, number, path) == depth
+                && HoldsOnlyScheduled(path, NULL, &run->kept)
+                && ScheduleFolderAtRestart(path)) {
+                Mark(run->atRestart, number);
+                run->scheduled++;
+            }
+        }
+    }
+}
+
+// Tells the report what became of an entry that goes at restart, with the
+// error that kept it: in use (5), held open (32), or a folder not yet empty.
+static void ReportAtRestart(DeletionRun *run, const char *line, long number)
+{
+    char path[PATH_SIZE];
+    WCHAR expected[ENTRY_FINAL_SIZE];
+    DWORD error = IsMarked(run->heldOpen, number) ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
+    if (JudgeListEntry(run, line, path, expected) == ENTRY_TAKEN) {
+        DWORD attributes = GetFileAttributesA(path);   // a file may have gone to a name of its own
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            error = ERROR_DIR_NOT_EMPTY;
+    }
+    ReportPlace(line, REPORT_AT_RESTART, NULL, error);
+}
+
+void FinishListEntries(DeletionRun *run, ListReader *list)
+{
     run->checkedParent[0] = 0;
     if (!RewindList(list))
         return;
-    while ((result = ReadListLine(list, line, sizeof line)) != LIST_END) {
-        number++;
+    ScheduleFilesInUse(run, list);
+    if (run->scheduled)
+        ScheduleFoldersAtRestart(run, list);
+
+    char line[LIST_LINE_SIZE];
+    long number = -1;
+    int result;
+    if (!RewindList(list))
+        return;
+    while ((result = NextEntry(list, line, &number)) != LIST_END) {
         if (result == LIST_LINE_SKIPPED) {
             // Too long to be named: named by its number.
             char name[32];
             FormatText(name, sizeof name, "line %d", (int)number + 1);
             ReportPlace(name, REPORT_REFUSED, kRefusalReasons[REFUSED_TOO_LONG], 0);
-            continue;
-        }
-        TrimLineEnd(line);
-        if (line[0])
+        } else if (IsMarked(run->atRestart, number)) {
+            ReportAtRestart(run, line, number);
+        } else {
             ReportListEntry(run, line, IsMarked(run->deleted, number), 1);
+        }
     }
 }

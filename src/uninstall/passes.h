@@ -7,6 +7,7 @@
 
 #include "uninstall/listentry_text.h"
 #include "uninstall/entry.h"
+#include "uninstall/restart.h"
 
 // Lines whose entry is settled (deleted, found gone, refused, blank) are
 // skipped in later passes, and lines whose entry was deleted are told apart
@@ -35,6 +36,11 @@ struct DeletionRun {
     // Tests only: delete by name after the check, as before Windows Vista.
     int deleteByName;
     unsigned char settled[SETTLED_LINES / 8], deleted[SETTLED_LINES / 8];
+    // Lines whose entry was in use and goes when Windows restarts, and among
+    // them the files another program held open (error 32, not 5).
+    unsigned char atRestart[SETTLED_LINES / 8], heldOpen[SETTLED_LINES / 8];
+    int scheduled;   // how many entries go at restart
+    KeptNames kept;  // files among them that go under their own names
 };
 
 // Prepares run for the program directory directoryPrefix (ending in a
@@ -65,9 +71,12 @@ void CloseListFile(ListReader *list);
 // entriesTried (may be NULL) gets how many times an entry was looked at.
 int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried);
 
-// The last step over the list's entries, after the passes: tells the report
-// what became of each (blank lines aside), trying once more those that stay,
-// for their error.
+// The last step over the list's entries, after the passes. What stays
+// because it is in use goes when Windows restarts: each file (error 5 or 32,
+// tried once more), then the listed folders that hold nothing else, the
+// deepest first (Windows NT only). Then it tells the report what became of
+// each entry (blank lines aside), trying once more those that stay, for
+// their error.
 void FinishListEntries(DeletionRun *run, ListReader *list);
 
 // Deletes one entry named as a list line names it, judged as the passes

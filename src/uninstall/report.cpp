@@ -24,6 +24,8 @@ static const char *OutcomeWord(ReportOutcome outcome)
         return "refused";
     case REPORT_LEFT:
         return "left";
+    case REPORT_AT_RESTART:
+        return "at restart";
     case REPORT_NOTED:
         break;
     }
@@ -84,13 +86,19 @@ int ReportSomethingLeft(void)
     return s_counts[REPORT_REFUSED] + s_counts[REPORT_LEFT] + s_unwritten > 0;
 }
 
+int ReportSomethingAtRestart(void)
+{
+    return s_counts[REPORT_AT_RESTART] > 0;
+}
+
 void CloseReport(void)
 {
     if (!s_asked)
         return;
     char line[96];
-    FormatText(line, sizeof line, "%u deleted, %u already gone, %u refused, %u left", s_counts[REPORT_DELETED],
-               s_counts[REPORT_GONE], s_counts[REPORT_REFUSED], s_counts[REPORT_LEFT]);
+    FormatText(line, sizeof line, "%u deleted, %u already gone, %u refused, %u left, %u at restart",
+               s_counts[REPORT_DELETED], s_counts[REPORT_GONE], s_counts[REPORT_REFUSED], s_counts[REPORT_LEFT],
+               s_counts[REPORT_AT_RESTART]);
     WriteReportLine(line);
     if (s_report)
         CloseHandle(s_report);

@@ -11,6 +11,7 @@ enum ReportOutcome {
     REPORT_GONE,      // "already gone": nothing to remove
     REPORT_REFUSED,   // "refused: <why>": left alone on purpose
     REPORT_LEFT,      // "left: error <n>", or "left: <why>": it is still there
+    REPORT_AT_RESTART,   // "at restart: error <n>": in use now, it goes when Windows restarts
     REPORT_NOTED,     // "<why>": a step that removes nothing of its own
 };
 
@@ -26,6 +27,9 @@ void ReportPlace(const char *name, ReportOutcome outcome, const char *why, DWORD
 // 1 when a place was refused or left, or the report file asked for could not
 // be created or a line of it written.
 int ReportSomethingLeft(void);
+
+// 1 when a place goes only when Windows restarts.
+int ReportSomethingAtRestart(void);
 
 // Writes the counts as the last line and closes the report file.
 void CloseReport(void);

@@ -6,6 +6,8 @@
 #include "uninstall/options_text.h"
 #include "uninstall/rerun_text.h"
 #include "uninstall/batch_text.h"
+#include "uninstall/running.h"
+#include "uninstall/restart.h"
 #include "base/messages.h"
 #include "base/process.h"
 #include "base/product.h"
@@ -99,6 +101,43 @@ static void ReportSelfRemoval(SelfRemovalOutcome handover)
         ReportPlace(name, REPORT_LEFT, SelfRemovalStepText(handover.step), handover.error);
 }
 
+// The time the product's programs get to close when asked to.
+#define CLOSE_WAIT 10000
+
+// Programs of the product that run hold their files: the user chooses to
+// have them closed (Yes), to go on and have what they hold removed at the
+// restart (No), or to stop with nothing changed (Cancel); a silent run closes
+// them unless told not to, and goes on. 0 when the user stopped. The report
+// tells of each program that ran: closed, or still running.
+static int HandleRunningPrograms(const UninstallOptions *options, const char *directoryPrefix)
+{
+    RunningPrograms first, running;
+    FindRunningPrograms(directoryPrefix, &first);
+    running = first;
+    while (running.count > 0) {
+        if (options->silent) {
+            if (!options->noClose)
+                ClosePrograms(directoryPrefix, &running, CLOSE_WAIT);
+            break;
+        }
+        char names[512], text[MESSAGE_SLOT_SIZE + sizeof names];
+        ListProgramNames(&running, names, sizeof names);
+        FormatText(text, sizeof text, LoadMessageText(IDS_PROGRAMS_RUNNING), names);
+        int answer = ShowMessage(text, MB_YESNOCANCEL | MB_ICONWARNING);
+        if (answer == IDCANCEL)
+            return 0;
+        if (answer != IDYES)
+            break;
+        ClosePrograms(directoryPrefix, &running, CLOSE_WAIT);   // asked again while one still runs
+    }
+    for (int i = 0; i < first.count; i++) {
+        char name[PATH_SIZE + 16];
+        FormatText(name, sizeof name, "Program %s", first.names[i]);
+        ReportPlace(name, REPORT_NOTED, IsRunning(&running, first.ids[i]) ? "still running" : "closed", 0);
+    }
+    return 1;
+}
+
 // Tells the user, or the caller, that the list cannot be had: nothing was
 // changed. Returns the exit code.
 static int RefuseWithoutList(const UninstallOptions *options)
@@ -160,6 +199,12 @@ int RunUninstall(const char *commandLine)
     // Programs list finishes the job.
     DeletionRun run;
     StartDeletionRun(&run, paths.directoryPrefix, paths.module);
+    if (!HandleRunningPrograms(&options, run.canonicalPrefix)) {
+        if (haveList)
+            CloseListFile(&list);
+        CloseReport();
+        return 0;
+    }
     if (haveList) {
         RunDeletionPasses(&run, &list, NULL);
         FinishListEntries(&run, &list);
@@ -188,6 +233,17 @@ int RunUninstall(const char *commandLine)
         return options.silent ? 2 : 0;
     }
 
+    // What stays in use holds the program directory: it goes at restart after
+    // them, emptied of this program's file by the batch file. The user learns
+    // before this process ends, which the batch file waits for.
+    if (run.scheduled) {
+        if (HoldsOnlyScheduled(paths.directory, strrchr(paths.module, '\\') + 1, &run.kept)
+            && ScheduleFolderAtRestart(paths.directory))
+            ReportPlace(paths.directory, REPORT_AT_RESTART, NULL, ERROR_DIR_NOT_EMPTY);
+        if (!options.silent)
+            ShowMessage(LoadMessageText(IDS_AT_RESTART), MB_OK | MB_ICONINFORMATION);
+    }
+
     // The batch file's own outcome comes after this process has ended.
     SelfRemovalOutcome handover = StartSelfRemoval(paths.module, paths.directory, !options.silent);
     ReportSelfRemoval(handover);
@@ -196,5 +252,8 @@ int RunUninstall(const char *commandLine)
     if (handover.step != SELF_REMOVAL_STARTED && !options.silent)
         ShowFinalMessage();
     CloseReport();
-    return options.silent && ReportSomethingLeft() ? 2 : 0;
+    if (!options.silent)
+        return 0;
+    // A restart completes it: the code deployment tools know for that.
+    return ReportSomethingLeft() ? 2 : ReportSomethingAtRestart() ? ERROR_SUCCESS_REBOOT_REQUIRED : 0;
 }

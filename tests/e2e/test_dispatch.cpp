@@ -118,6 +118,7 @@ TEST_F(Dispatch, OnlyTheUninstallsOwnWordsUninstall)
 {
     for (const char *rest : {"", " ", " /log=\"C:\\Vel Dispatch.log\""})
         ExpectUninstallQuestion(Quoted() + rest);
+    DeleteFileA("C:\\Vel Dispatch.log");
     // The bare program name, unquoted, as Add/Remove Programs may start it.
     ExpectUninstallQuestion(exe_);
 
@@ -136,7 +137,7 @@ TEST_F(Dispatch, OnlyTheUninstallsOwnWordsUninstall)
             HWND box = WaitForMessageBox();
             ASSERT_NE(nullptr, box);
             EXPECT_EQ("This program does not know the word \"" + std::string(row.word) + "\".\nIts modes: register "
-                      "<group>; arc; and, with no word or only /S and /LOG=<file>, the uninstall.",
+                      "<group>; arc; and, with no word or only /S, /LOG=<file> and /NOCLOSE, the uninstall.",
                       MessageBoxText(box));
             EXPECT_FALSE(HasButton(box, IDYES));
             Answer(box, IDOK);

@@ -155,11 +155,16 @@ TEST_F(ListEntries, FailedDeletionKeepsAttributes)
 {
     WriteBytes(In("Locked.txt"), "keep");
     SetFileAttributesA(In("Locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    // In use without delete sharing: the deletion fails.
+    // In use without delete sharing: the deletion fails, and the file is
+    // left to the restart under its own name (the holder forbids a rename).
     HANDLE hold = CreateFileA(In("Locked.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hold);
 
-    RunWithList("Locked.txt\n");
+    WriteBytes(std::string(kDir) + "\\UnInstall.lst", "Locked.txt\n");
+    {
+        ScopedVariable noInterpreter("COMSPEC", "C:\\VelNoSuchDir\\cmd.exe");
+        EXPECT_EQ(2u, RunSilently(exe_ + " /S"));
+    }
     CloseHandle(hold);
 
     EXPECT_EQ("keep", ReadBytes(In("Locked.txt")));

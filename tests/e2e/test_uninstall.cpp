@@ -177,28 +177,28 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
          {"Docs: deleted", "Forms\\Sub\\: deleted", "Vel.exe: deleted", "UnInstall.lst: deleted", group + ": deleted",
           "Program Manager group " + std::string(kGroup) + ": asked", keys[0] + ": deleted", keys[1] + ": deleted",
           keys[2] + ": deleted", keys[3] + ": deleted", "Uninstall.Vel.Bat: written and started",
-          "19 deleted, 0 already gone, 0 refused, 0 left"}},
+          "19 deleted, 0 already gone, 0 refused, 0 left, 0 at restart"}},
         {"some entries stay", " /log=\"" + report + "\" /s", report, STAYS, 2, false,
          {"..\\VelOutside.txt: refused: outside the program directory", "Docs\\nul.txt: refused: a device",
           "Link.txt: refused: lies elsewhere", "Kept\\mine.txt\\: refused: not a folder",
           "line 19: refused: too long", "Gone.txt: already gone", "Kept: left: error 145", "Docs: deleted",
-          "19 deleted, 1 already gone, 5 refused, 1 left"}},
+          "19 deleted, 1 already gone, 5 refused, 1 left, 0 at restart"}},
         // Listed by mistake, the program and the list go at the end all the same.
         {"the program and the list listed", " /S /LOG=\"" + report + "\"", report, OWN_FILES_LISTED, 0, false,
          {"VelUninstall.exe: removed at the end", "UnInstall.lst: removed at the end", "UnInstall.lst: deleted",
-          "19 deleted, 0 already gone, 0 refused, 0 left"}},
+          "19 deleted, 0 already gone, 0 refused, 0 left, 0 at restart"}},
         {"no list", " /S /LOG=\"" + reports + "\\none.log\"", reports + "\\none.log", NO_LIST, 1, false,
-         {"UnInstall.lst: cannot be opened", "0 deleted, 0 already gone, 0 refused, 0 left"}},
+         {"UnInstall.lst: cannot be opened", "0 deleted, 0 already gone, 0 refused, 0 left, 0 at restart"}},
         // The list went, and the Programs entry runs this program: the same
         // uninstall stopped after its list, which finishes what is left.
         {"list gone, entry runs this program", " /S /LOG=\"" + report + "\"", report, LIST_GONE, 0, false,
          {"UnInstall.lst: already gone", group + ": deleted", keys[2] + ": deleted",
-          "5 deleted, 1 already gone, 0 refused, 0 left"}},
+          "5 deleted, 1 already gone, 0 refused, 0 left, 0 at restart"}},
         {"no interpreter", " /S /LOG=\"" + reports + "\\none.log\"", reports + "\\none.log", NO_INTERPRETER, 2, false,
-         {"Uninstall.Vel.Bat: left: not started: error 2", "19 deleted, 0 already gone, 0 refused, 1 left"}},
+         {"Uninstall.Vel.Bat: left: not started: error 2", "19 deleted, 0 already gone, 0 refused, 1 left, 0 at restart"}},
         {"report cannot be created", " /S /LOG=C:\\VelNoSuchDir\\u.log", "C:\\VelNoSuchDir\\u.log", SAMPLE, 2, false, {"<missing>"}},
         {"interactive, with a report", " \"/LOG=" + reports + "\\asked.log\"", reports + "\\asked.log", SAMPLE, 0, true,
-         {"Vel.exe: deleted", "19 deleted, 0 already gone, 0 refused, 0 left"}},
+         {"Vel.exe: deleted", "19 deleted, 0 already gone, 0 refused, 0 left, 0 at restart"}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -543,7 +543,8 @@ TEST_F(Uninstall, StoppedBetweenTwoStepsOfTheEndARunAgainFinishes)
 
         std::vector<std::string> lines = ReportLines(report);
         EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), row.line)) << ReadBytes(report);
-        EXPECT_EQ("0 refused, 0 left", lines.back().substr(lines.back().find("0 refused"))) << ReadBytes(report);
+        EXPECT_EQ("0 refused, 0 left, 0 at restart", lines.back().substr(lines.back().find("0 refused")))
+            << ReadBytes(report);
         EXPECT_TRUE(WaitUntilGone(dir, 30000)) << "the batch file leaves no program directory";
         EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000));
         EXPECT_FALSE(Exists(group));
@@ -694,5 +695,150 @@ TEST_F(Uninstall, KilledAnywhereARunAgainFinishesAsIfNeverStopped)
         EXPECT_TRUE(WaitUntilGone(BatchPath(), 10000));
         const std::vector<snapshot::Change> left = snapshot::Compare(before, snapshot::Take());
         EXPECT_TRUE(left.empty()) << left;
+    }
+}
+
+namespace {
+
+// A stand-in program started from path (copied there) with words, once its
+// window shows: the file manager still running when it is "Vel.exe" in the
+// program directory, another program holding a file elsewhere.
+HANDLE StartHolder(const std::string &path, const std::string &words)
+{
+    MakeDirs(path.substr(0, path.rfind('\\')));
+    EXPECT_TRUE(CopyFileA(StandIn("holder").c_str(), path.c_str(), FALSE)) << path;
+    HANDLE process = Start("\"" + path + "\" " + words);
+    for (int i = 0; i < 200 && !FindWindowA("VelHolder", path.c_str()); i++)
+        Sleep(50);
+    EXPECT_NE(nullptr, FindWindowA("VelHolder", path.c_str())) << path << " shows no window";
+    return process;
+}
+
+std::string WindowsFolder()
+{
+    char path[MAX_PATH] = "";
+    GetWindowsDirectoryA(path, sizeof path);
+    return path;
+}
+
+// Windows restarts: the session ends (holders get WM_ENDSESSION), and what
+// was scheduled goes, in order.
+void RestartWindows()
+{
+    EXPECT_EQ(0u, WaitAndClose(Start("wineboot.exe -e -r"), 120000));
+}
+
+}  // namespace
+
+TEST_F(Uninstall, ProgramsAndFilesInUseAreClosedOnRequestOrGoAtRestart)
+{
+    const std::string dir = "C:\\VelInUse", report = "C:\\VelInUse.log", holderDir = "C:\\VelHolderOut";
+    const std::string vel = dir + "\\Vel.exe", readme = dir + "\\Docs\\readme.txt";
+    Keep(report);
+    Keep(holderDir);
+    const std::string wininit = WindowsFolder() + "\\WININIT.INI";
+    Keep(wininit);
+    Keep(WindowsFolder() + "\\wininit.bak");
+    enum Reply { SILENT, YES, NO, CANCEL };
+    struct Row {
+        const char *name, *version;
+        std::string words, velWords, holdWords;   // the uninstall's, Vel.exe's (none: not running), another's
+        Reply answer;
+        DWORD exitCode;
+        std::vector<std::string> lines;
+        std::string counts;   // after the deleted ones
+        bool goneNow, restart;   // the whole directory goes now; Windows restarts afterwards
+    } rows[] = {
+        {"Vel running, closed on request", "", "", "x", "", YES, 0, {"Program Vel.exe: closed", "Vel.exe: deleted"},
+         "0 already gone, 0 refused, 0 left, 0 at restart", true, false},
+        {"Vel that ignores being closed, and a held file: go on", "", "", "ignore-close", "hold=" + readme, NO, 0,
+         {"Program Vel.exe: still running", "Vel.exe: at restart: error 5", "Docs\\readme.txt: at restart: error 32",
+          "Docs: at restart: error 145", dir + ": at restart: error 145"},
+         "0 already gone, 0 refused, 0 left, 4 at restart", false, true},
+        {"stop", "", "", "x", "", CANCEL, 0, {}, "", false, false},
+        {"a file held with delete sharing, silently", "", " /S", "", "hold-shared=" + readme, SILENT, 3010,
+         {"Docs\\readme.txt: at restart: error 32", "Docs: at restart: error 145"},
+         "0 already gone, 0 refused, 0 left, 3 at restart", false, true},
+        {"/NOCLOSE", "", " /S /NOCLOSE", "x", "", SILENT, 3010,
+         {"Program Vel.exe: still running", "Vel.exe: at restart: error 5"},
+         "0 already gone, 0 refused, 0 left, 2 at restart", false, true},
+        {"Windows 98", "win98", " /S", "", "hold=" + readme, SILENT, 2,
+         {"Docs\\readme.txt: at restart: error 32", "Docs: left: error 145"},
+         "0 already gone, 0 refused, 1 left, 1 at restart", false, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        SetWindowsVersion(row.version);
+        std::string exe = InstallSample(dir);
+        WriteBytes(wininit, "[boot]\r\nx=1\r\n[rename]\r\nNUL=C:\\OTHER.TXT\r\n");
+        DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+        std::string list = ReadBytes(dir + "\\UnInstall.lst");
+        HANDLE velRun = row.velWords.empty() ? NULL : StartHolder(vel, row.velWords);
+        HANDLE holder = row.holdWords.empty() ? NULL : StartHolder(holderDir + "\\Holder.exe", row.holdWords);
+        DeleteFileA(report.c_str());
+
+        DWORD code;
+        std::string command = "\"" + exe + "\" /LOG=" + report + row.words;
+        if (row.answer == SILENT) {
+            code = RunSilently(command);
+        } else {
+            HANDLE run = Start(command);
+            HWND question = WaitForMessageBox();
+            ASSERT_NE(nullptr, question);
+            Answer(question, IDYES);
+            HWND running = WaitForNextMessageBox(question);
+            ASSERT_NE(nullptr, running) << "no box about the running programs";
+            EXPECT_EQ("These programs of VEL are running: Vel.exe.\nYes: close them now. No: go on; what they hold "
+                      "is removed when Windows restarts. Cancel: stop, nothing is changed.",
+                      MessageBoxText(running));
+            Answer(running, row.answer == YES ? IDYES : row.answer == NO ? IDNO : IDCANCEL);
+            if (row.restart) {
+                HWND told = WaitForNextMessageBox(running);
+                ASSERT_NE(nullptr, told);
+                EXPECT_EQ("Some files of VEL are in use. They will be removed when Windows restarts.",
+                          MessageBoxText(told));
+                Answer(told, IDOK);
+            }
+            code = WaitAndClose(run);
+        }
+        EXPECT_EQ(row.exitCode, code);
+        std::vector<std::string> lines = ReportLines(report);
+        for (const std::string &line : row.lines)
+            EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line))
+                << "no line \"" << line << "\" in\n" << ReadBytes(report);
+        if (row.answer != CANCEL)
+            EXPECT_EQ(row.counts, lines.back().substr(lines.back().find(", ") + 2)) << ReadBytes(report);
+        if (row.answer == CANCEL) {
+            EXPECT_EQ(list, ReadBytes(dir + "\\UnInstall.lst"));
+            EXPECT_TRUE(Exists(readme));
+            ExpectRegistrationKept();
+        } else {
+            ExpectRegistrationGone();
+        }
+        EXPECT_EQ(row.goneNow, WaitUntilGone(dir, row.goneNow ? 30000 : 3000));
+        EXPECT_TRUE(WaitUntilGone(BatchPath(), 30000));
+        if (*row.version) {
+            std::string text = ReadBytes(wininit);
+            EXPECT_EQ(0u, text.find("[boot]\r\nx=1\r\n[rename]\r\nNUL=C:\\OTHER.TXT\r\nNUL=")) << text;
+            EXPECT_NE(std::string::npos, text.find(ShortPathOf(readme))) << text;
+        }
+        // A file installed again before the restart is not the one that goes.
+        if (row.restart && !*row.version && row.holdWords.find("shared") != std::string::npos)
+            WriteBytes(readme, "installed again");
+        if (row.restart)
+            RestartWindows();
+        for (HANDLE process : {velRun, holder})
+            if (process) {
+                TerminateProcess(process, 0);
+                WaitAndClose(process);
+            }
+        if (row.restart && !*row.version && row.holdWords.find("shared") != std::string::npos) {
+            EXPECT_EQ("installed again", ReadBytes(readme));
+            RemoveTree(dir);
+        }
+        EXPECT_TRUE(!row.restart || *row.version || !Exists(dir)) << "the restart took the rest";
+        EXPECT_FALSE(row.restart && *row.version && Exists(readme)) << "WININIT.INI took the file";
+        RemoveTree(dir);
+        SetWindowsVersion("");
     }
 }

@@ -148,7 +148,7 @@ TEST(Mode, EveryRowOfTheModeTable)
         {"arc", MODE_ARC}, {"ARC", MODE_ARC}, {"arcs", MODE_UNKNOWN_WORD}, {"arc ", MODE_UNKNOWN_WORD},
         {"arc /S", MODE_UNKNOWN_WORD}, {"--help /S", MODE_UNKNOWN_WORD}, {"/S /uninstall", MODE_UNKNOWN_WORD},
         {"", MODE_UNINSTALL}, {" \t", MODE_UNINSTALL}, {"/s \"/LOG=C:\\a b\"", MODE_UNINSTALL},
-        {"\"\" /S", MODE_UNINSTALL},
+        {"\"\" /S", MODE_UNINSTALL}, {"/S /NOCLOSE", MODE_UNINSTALL}, {"/NOCLOSE=1", MODE_UNKNOWN_WORD},
     };
     for (const Row &row : rows)
         EXPECT_EQ(row.mode, ChooseMode(row.line)) << "\"" << row.line << "\"";

@@ -4,6 +4,7 @@
 #include "uninstall/batch_text.h"
 #include "uninstall/options_text.h"
 #include "uninstall/rerun_text.h"
+#include "uninstall/restart_text.h"
 #include "common/canary.h"
 
 #include <gtest/gtest.h>
@@ -275,6 +276,7 @@ TEST(ReadUninstallOptions, SilentAndReportWordsQuotedAnyWayOthersPassedOver)
         {"/SILENT /S/LOG=x -S", 0, 0, "", "/SILENT"},
         {"_?=C:\\Vel /S", 1, 0, "", "_?=C:\\Vel"},
         {"\"\" /S \"\"", 1, 0, ""},
+        {"/nOcLoSe /S", 1, 0, ""},
         {"/S " + std::string(100, 'w'), 1, 0, "", std::string(SHOWN_WORD_SIZE - 1, 'w')},
         {"/LOG=C:\\u.log", 0, 1, "C:\\u.log"},
         {"/log=u.log /S", 1, 1, "u.log"},
@@ -297,6 +299,7 @@ TEST(ReadUninstallOptions, SilentAndReportWordsQuotedAnyWayOthersPassedOver)
         EXPECT_EQ(row.report, options.report);
         EXPECT_EQ(row.path, options.reportPath);
         EXPECT_EQ(row.unknown, options.unknownWord);
+        EXPECT_EQ(row.commandLine.find("/nOcLoSe") != std::string::npos, options.noClose);
     }
 }
 
@@ -346,4 +349,37 @@ TEST(ComposeBatchPath, TheUsualNameFirstThenNumberedOnes)
         EXPECT_TRUE(cut.intact());
     }
     EXPECT_TRUE(out.intact());
+}
+
+TEST(AddRenameLine, KeepsEveryLineAndAddsOneToTheRenameSection)
+{
+    const std::string nul = "NUL=C:\\VEL\\VEL.EXE";
+    struct Row { const char *name; std::string text, expected; } rows[] = {
+        {"no file yet", "", "[rename]\r\n" + nul + "\r\n"},
+        {"no such section", "[boot]\r\nx=1\r\n", "[boot]\r\nx=1\r\n[rename]\r\n" + nul + "\r\n"},
+        {"the last line without its end", "[boot]\r\nx=1", "[boot]\r\nx=1\r\n[rename]\r\n" + nul + "\r\n"},
+        {"lines already there stay, two NUL keys among them",
+         "[Rename]\r\nNUL=C:\\A.TXT\r\nNUL=C:\\B.TXT\r\n[other]\r\ny=2\r\n",
+         "[Rename]\r\nNUL=C:\\A.TXT\r\nNUL=C:\\B.TXT\r\n" + nul + "\r\n[other]\r\ny=2\r\n"},
+        {"the section last, LF lines", "[a]\nq\n [RENAME] \nNUL=C:\\A.TXT", "[a]\nq\n [RENAME] \nNUL=C:\\A.TXT\r\n" + nul + "\r\n"},
+        {"no header in a value", "[boot]\r\nx=[rename]\r\n", "[boot]\r\nx=[rename]\r\n[rename]\r\n" + nul + "\r\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Guarded out(1024);
+        ASSERT_EQ(1, AddRenameLine(out.text(), out.size, row.text.data(), row.text.size(), nul.c_str()));
+        EXPECT_EQ(row.expected, out.text());
+        EXPECT_TRUE(out.intact());
+        // One byte short for the whole text with its terminator: refused, nothing cut.
+        size_t exact = row.expected.size() + 1;
+        for (size_t size : {exact - 1, exact}) {
+            Guarded edge(size);
+            EXPECT_EQ(size == exact, AddRenameLine(edge.text(), size, row.text.data(), row.text.size(), nul.c_str()));
+            EXPECT_EQ(size == exact ? row.expected : "", edge.text());
+            EXPECT_TRUE(edge.intact());
+        }
+    }
+    Guarded name(PATH_SIZE);
+    ASSERT_EQ(1, ComposeRestartName(name.text(), name.size, "C:\\Vel\\Vel.exe", 2));
+    EXPECT_STREQ("C:\\Vel\\Vel.exe.~vel2", name.text());
 }
