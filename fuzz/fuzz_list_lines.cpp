@@ -1,6 +1,7 @@
 // Arbitrary list files: every line read, trimmed and judged as an entry,
 // with a canary after the line buffer.
 #include "uninstall/listentry_text.h"
+#include "base/utf8_text.h"
 #include "common/canary.h"
 
 #include <stdint.h>
@@ -38,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // too; the second the size of the pieces the list comes in.
     size_t lineSize = 1 + data[0] % 64;
     if (data[0] & 0x80)
-        lineSize = LIST_LINE_SIZE;
+        lineSize = LIST_LINE_BYTES;
     Source source = {data + 2, size - 2, 0, data[1] ? data[1] : (size_t)LIST_BUFFER_SIZE};
     ListReader list;
     StartListReader(&list, Fill, &source);
-    char line[LIST_LINE_SIZE + 16];
+    char line[LIST_LINE_BYTES + 16];
     memset(line, kCanary, sizeof line);
     char prefix[] = "C:\\Vel\\";
     int result;
@@ -50,6 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (result == LIST_LINE_SKIPPED && line[0] != 0)
             abort();
         if (strlen(line) >= lineSize)
+            abort();
+        // A Unicode list's line comes as UTF-8, of at most 519 letters.
+        if (ListEncoding(&list) != LIST_ANSI && (!IsUtf8(line) || Utf8WideLength(line) > 2 * (LIST_LINE_SIZE - 1)))
             abort();
         TrimLineEnd(line);
         size_t len = strlen(line);

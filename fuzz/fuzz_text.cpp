@@ -11,6 +11,7 @@
 #include "main/mode_text.h"
 #include "registry/settings_text.h"
 #include "base/bounded_text.h"
+#include "base/utf8_text.h"
 #include "common/canary.h"
 
 #include <algorithm>
@@ -174,6 +175,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     unsigned char buffer[96 + 32];
     memset(buffer, kCanary, sizeof buffer);
     char *text = (char *)buffer;
+
+    // UTF-8 and UTF-16 both ways: what converts comes back as it was, and
+    // a buffer of bufferSize is never written past.
+    WideUnit wide[96 + 32];
+    memset(wide, kCanary, sizeof wide);
+    if (Utf8ToWide(first, wide, bufferSize)) {
+        char back[4 * 96];
+        if (!IsUtf8(first) || !WideToUtf8(wide, (size_t)-1, back, sizeof back) || strcmp(back, first) != 0
+            || wide[Utf8WideLength(first)] != 0)
+            abort();
+    } else if (bufferSize > Utf8WideLength(first) && IsUtf8(first)) {
+        abort();   // it fit and was UTF-8, yet was refused
+    }
+    RequireCanary((unsigned char *)wide, bufferSize * sizeof(WideUnit), sizeof wide);
+    WideUnit units[48];
+    size_t count = length / 2 < 48 ? length / 2 : 48;
+    memcpy(units, input, count * sizeof(WideUnit));
+    if (WideToUtf8(units, count, text, bufferSize)) {
+        WideUnit again[49];
+        size_t used = 0;
+        while (used < count && units[used])
+            used++;
+        if (!Utf8ToWide(text, again, 49) || memcmp(again, units, used * sizeof(WideUnit)) != 0 || again[used] != 0)
+            abort();
+    }
+    RequireCanary(buffer, bufferSize, sizeof buffer);
+    memset(buffer, kCanary, sizeof buffer);
 
     int fit = CopyText(text, bufferSize, first);
     RequireCanary(buffer, bufferSize, sizeof buffer);

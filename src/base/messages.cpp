@@ -1,6 +1,7 @@
 #include "base/messages.h"
 #include "base/bounded_text.h"
 #include "base/process.h"
+#include "base/codepage.h"
 
 HINSTANCE g_instance;
 
@@ -20,7 +21,13 @@ const char *LoadMessageText(UINT id)
 
 int ShowMessage(const char *text, UINT flags)
 {
-    return MessageBoxA(NULL, text, LoadMessageText(IDS_CAPTION), flags | MESSAGE_FLAGS);
+    const char *caption = LoadMessageText(IDS_CAPTION);
+    // The program's own text: on Windows NT a path or a word of any letters is shown as it is.
+    WCHAR wideText[MESSAGE_TEXT_UNITS], wideCaption[MESSAGE_SLOT_SIZE];
+    if (TextIsUtf8() && TextToWide(text, wideText, MESSAGE_TEXT_UNITS)
+        && TextToWide(caption, wideCaption, MESSAGE_SLOT_SIZE))
+        return MessageBoxW(NULL, wideText, wideCaption, flags | MESSAGE_FLAGS);
+    return MessageBoxA(NULL, text, caption, flags | MESSAGE_FLAGS);
 }
 
 void ShowFinalMessage(void)

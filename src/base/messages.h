@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #define MESSAGE_SLOT_SIZE 200
+#define MESSAGE_TEXT_UNITS 2048   // the longest text a box shows, in UTF-16 units
 
 // String resources.
 #define IDS_CAPTION 200           // "Uninstall VEL"

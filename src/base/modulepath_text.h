@@ -5,7 +5,11 @@
 
 #include <stddef.h>
 
-#define PATH_SIZE 260   // file-system paths, terminator included (MAX_PATH)
+// A file-system path: at most 259 UTF-16 units and the terminator (MAX_PATH),
+// the limit the system keeps; the same path in the program's own text, where
+// UTF-8 takes up to three bytes a unit, in a buffer of PATH_SIZE bytes.
+#define PATH_UNITS 260
+#define PATH_SIZE (3 * PATH_UNITS)
 
 // modulePath cut at its last backslash (the whole path when it has none);
 // a drive root keeps its backslash ("C:\"). 1 when it fit in size bytes;

@@ -1,5 +1,6 @@
 #include "base/process.h"
 #include "base/product.h"
+#include "base/codepage.h"
 
 #include <shlobj.h>
 #include <string.h>
@@ -14,13 +15,20 @@ void QueryPlatformVersion(void)
 
 int GetModulePath(char path[PATH_SIZE])
 {
-    DWORD len = GetModuleFileNameA(NULL, path, PATH_SIZE);
-    if (len == 0 || len >= PATH_SIZE) {
+    path[0] = 0;
+    if (!TextIsUtf8()) {
+        DWORD len = GetModuleFileNameA(NULL, path, PATH_UNITS);
+        if (len > 0 && len < PATH_UNITS)
+            return 1;
         path[0] = 0;
         return 0;
     }
-    path[len] = 0;
-    return 1;
+    WCHAR wide[PATH_UNITS];
+    DWORD len = GetModuleFileNameW(NULL, wide, PATH_UNITS);
+    if (len == 0 || len >= PATH_UNITS)
+        return 0;
+    wide[len] = 0;
+    return WideToText(wide, path, PATH_SIZE);
 }
 
 int GetProgramsFolder(char path[PATH_SIZE])
@@ -29,7 +37,10 @@ int GetProgramsFolder(char path[PATH_SIZE])
     LPITEMIDLIST location;
     if (SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &location) != S_OK)
         return 0;
-    BOOL found = SHGetPathFromIDListA(location, path);
+    // In the program's own text: a profile may be named outside the ANSI code page.
+    WCHAR wide[PATH_UNITS];
+    BOOL found = TextIsUtf8() ? SHGetPathFromIDListW(location, wide) && WideToText(wide, path, PATH_SIZE)
+                              : SHGetPathFromIDListA(location, path);
     // The shell's own allocator takes the list back: CoTaskMemFree would
     // bring in a whole DLL (ole32) for this one call.
     IMalloc *shellMalloc;

@@ -3,6 +3,7 @@
 #include "registry/settings.h"
 #include "base/process.h"
 #include "base/bounded_text.h"
+#include "base/files.h"
 
 struct ArchiveAssociation {
     char extension[5];
@@ -22,8 +23,9 @@ int AssociateArchives(void)
     // Without the whole module path, or without room for the whole command,
     // no open command is written: a cut one would start some other program.
     // The extensions and type keys are written all the same.
+    // The command has the room of a path: 259 characters.
     int haveCommand = GetModulePath(modulePath)
-        && ComposeOpenCommand(command, sizeof command, modulePath);
+        && ComposeOpenCommand(command, sizeof command, modulePath) && FitsPath(command, 0);
 
     // Below HKEY_CLASSES_ROOT the settings layer takes key names as whole paths.
     SetSettingsHive(HKEY_CLASSES_ROOT);

@@ -10,18 +10,31 @@
 #include "base/process.h"
 #include "base/product.h"
 #include "base/wholefile.h"
+#include "base/codepage.h"
+#include "base/files.h"
 
 #include <string.h>
 #include <winver.h>
 
 static void SetStringValue(HKEY key, const char *name, const char *text)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);   // failure ignored
+    SetRegistryText(key, name, text);   // failure ignored
 }
 
 static void SetDwordValue(HKEY key, const char *name, DWORD value)
 {
     RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value);   // failure ignored
+}
+
+// The file fileName beside this program into out: "" and 0 when its path
+// would not fit, or would have 260 characters or more, which the system cuts
+// into another file's.
+static int ComposeBeside(char out[PATH_SIZE], const char *modulePath, const char *fileName)
+{
+    if (ComposeProgramFilePath(out, PATH_SIZE, modulePath, fileName) && FitsPath(out, 0))
+        return 1;
+    out[0] = 0;
+    return 0;
 }
 
 // The Programs list shows the file manager's version: the file version of its
@@ -33,8 +46,11 @@ static void SetVersionValues(HKEY key, const char *fileManager)
     char block[1024];
     memset(block, 0, sizeof block);
     unsigned version[4];
-    if (!GetFileVersionInfoA(fileManager, 0, sizeof block, block)
-        || !ReadFixedFileVersion(block, sizeof block, version))
+    WCHAR wide[PATH_UNITS];
+    BOOL read = TextIsUtf8() ? TextToWide(fileManager, wide, PATH_UNITS)
+                                   && GetFileVersionInfoW(wide, 0, sizeof block, block)
+                             : GetFileVersionInfoA(fileManager, 0, sizeof block, block);
+    if (!read || !ReadFixedFileVersion(block, sizeof block, version))
         return;
     char text[32];   // "65535.65535.65535.65535"
     FormatText(text, sizeof text, "%u.%u.%u.%u", version[0], version[1], version[2], version[3]);
@@ -93,7 +109,7 @@ int RegisterProduct(const char *text, DWORD installedKiB)
         // left out ("" when it does not fit).
         char directory[PATH_SIZE], fileManager[PATH_SIZE];
         ComposeProgramDirectory(directory, sizeof directory, modulePath);
-        ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, FILE_MANAGER_NAME);
+        ComposeBeside(fileManager, modulePath, FILE_MANAGER_NAME);
         WriteProgramsListEntry(key, modulePath, directory, fileManager, installedKiB);
         // Where every administrator's uninstall finds the group: beside the
         // entry it runs from, which goes last.
@@ -133,13 +149,13 @@ void CreateLauncherBatch(void)
     // Every path and the line are composed first: a step whose path would be
     // cut is skipped rather than writing to a file of another name.
     char marker[PATH_SIZE], launcher[PATH_SIZE], fileManager[PATH_SIZE], line[PATH_SIZE + 32];
-    if (!ComposeProgramFilePath(marker, sizeof marker, modulePath, LAUNCHER_MARKER_NAME)
+    if (!ComposeBeside(marker, modulePath, LAUNCHER_MARKER_NAME)
         || !WriteWholeFile(marker, "", 0))
         return;
-    if (!ComposeProgramFilePath(launcher, sizeof launcher, modulePath, LAUNCHER_NAME)
+    if (!ComposeBeside(launcher, modulePath, LAUNCHER_NAME)
         || GetFileAttributesA(launcher) != INVALID_FILE_ATTRIBUTES)
         return;   // an existing launcher is the user's: never overwritten
-    if (!ComposeProgramFilePath(fileManager, sizeof fileManager, modulePath, FILE_MANAGER_NAME)
+    if (!ComposeBeside(fileManager, modulePath, FILE_MANAGER_NAME)
         || !QuoteIfNeeded(fileManager, sizeof fileManager)
         || !FormatLauncherLine(line, sizeof line, fileManager))
         return;

@@ -1,5 +1,8 @@
 #include "registry/regkey.h"
 #include "base/lookup.h"
+#include "base/codepage.h"
+
+#include <string.h>
 
 // root\path opened with the given options and access; NULL when it cannot be opened.
 static HKEY OpenKey(HKEY root, const char *path, DWORD options, REGSAM access)
@@ -25,10 +28,38 @@ int ReadRegistryValue(HKEY root, const char *path, const char *valueName, void *
     return status == ERROR_SUCCESS;
 }
 
+// The text of valueName of root\path as the program's UTF-8, read in UTF-16:
+// 1 when read whole, 0 when not; -1 for a value that is no text, whose
+// bytes the caller reads as they are stored.
+static int ReadRegistryWideString(HKEY root, const char *path, const char *valueName, char *buffer, DWORD size)
+{
+    WCHAR name[SETTINGS_NAME_UNITS], text[CONVERTED_TEXT_SIZE];
+    DWORD stored = sizeof text - sizeof(WCHAR), type = REG_NONE;   // room kept for a terminator the value lacks
+    HKEY key = OpenRegistryKey(root, path, KEY_READ);
+    if (!key)
+        return 0;
+    LONG status = TextToWide(valueName, name, SETTINGS_NAME_UNITS)
+        ? RegQueryValueExW(key, name, NULL, &type, (BYTE *)text, &stored)
+        : ERROR_INVALID_PARAMETER;
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return 0;
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return -1;   // no text: its bytes are read as they are
+    text[stored / sizeof(WCHAR)] = 0;
+    return WideToText(text, buffer, (int)size);
+}
+
 int ReadRegistryString(HKEY root, const char *path, const char *valueName, char *buffer, DWORD size)
 {
     if (size == 0)
         return 0;
+    int wide = TextIsUtf8() ? ReadRegistryWideString(root, path, valueName, buffer, size) : -1;
+    if (wide >= 0) {
+        if (!wide)
+            buffer[0] = 0;
+        return wide;
+    }
     DWORD stored = size;
     if (ReadRegistryValue(root, path, valueName, buffer, &stored)) {
         // The stored bytes need not end in a terminator; the caller's text
@@ -43,6 +74,16 @@ int ReadRegistryString(HKEY root, const char *path, const char *valueName, char 
     }
     buffer[0] = 0;
     return 0;
+}
+
+int SetRegistryText(HKEY key, const char *valueName, const char *text)
+{
+    if (!TextIsUtf8())
+        return RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1) == ERROR_SUCCESS;
+    WCHAR name[SETTINGS_NAME_UNITS], wide[CONVERTED_TEXT_SIZE];
+    return TextToWide(valueName, name, SETTINGS_NAME_UNITS) && TextToWide(text, wide, CONVERTED_TEXT_SIZE)
+        && RegSetValueExW(key, name, 0, REG_SZ, (const BYTE *)wide, (DWORD)(lstrlenW(wide) + 1) * sizeof(WCHAR))
+               == ERROR_SUCCESS;
 }
 
 HKEY CreateRegistryKey(HKEY root, const char *path)

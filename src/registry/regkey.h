@@ -14,10 +14,19 @@ HKEY OpenRegistryKey(HKEY root, const char *path, REGSAM access);
 // the value cannot be read.
 int ReadRegistryValue(HKEY root, const char *path, const char *valueName, void *data, DWORD *size);
 
-// Reads the text valueName of root\path into buffer (size bytes). 1 when read
-// whole: a stored text without a terminator gets one, and one that leaves no
-// room for it does not fit. Otherwise buffer is "" and 0.
+// Reads the text valueName of root\path into buffer (size bytes) as the
+// program's own text (on Windows NT read in UTF-16). 1 when read whole: a
+// stored text without a terminator gets one, and one that leaves no room for
+// it does not fit. Otherwise buffer is "" and 0.
 int ReadRegistryString(HKEY root, const char *path, const char *valueName, char *buffer, DWORD size);
+
+// Stores text (the program's own) as the REG_SZ valueName of key, with its
+// terminator: on Windows NT in UTF-16, so that a path of any letters is kept
+// whole. 1 when stored.
+int SetRegistryText(HKEY key, const char *valueName, const char *text);
+
+// Value names the program writes and reads are short.
+#define SETTINGS_NAME_UNITS 64
 
 // root\path opened with full access, created first with every missing parent
 // (non-volatile, no class, default security); NULL when that fails.

@@ -76,7 +76,11 @@ static void WriteSettingValue(const char *keyName, const char *valueName, DWORD 
 
 void WriteSettingString(const char *keyName, const char *valueName, const char *text)
 {
-    WriteSettingValue(keyName, valueName, REG_SZ, text, (DWORD)strlen(text) + 1);
+    HKEY key = CreateSettingsKey(keyName);
+    if (!key)
+        return;
+    SetRegistryText(key, valueName, text);   // failure ignored
+    RegCloseKey(key);
 }
 
 void WriteSettingDword(const char *keyName, const char *valueName, DWORD value)

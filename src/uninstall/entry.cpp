@@ -1,10 +1,11 @@
 #include "uninstall/entry.h"
 #include "base/bounded_text.h"
 #include "base/lookup.h"
+#include "base/files.h"
 
 #include <string.h>
 
-// Attributes that SetFileAttributesA takes back; the others only describe the entry.
+// Attributes that SetFileAttributes takes back; the others only describe the entry.
 #define SETTABLE_ATTRIBUTES (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM \
                              | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY               \
                              | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
@@ -57,8 +58,8 @@ int FoundGone(void)
 // flags FILE_FLAG_OPEN_REPARSE_POINT: a link itself on Windows (Wine opens its target all the same).
 static HANDLE OpenEntry(const char *path, DWORD access, DWORD flags)
 {
-    return CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS | flags, NULL);
+    return OpenFileAt(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | flags);
 }
 
 // 1 when the final path of handle is expected ("" never is). Both are
@@ -94,11 +95,10 @@ int ExpandShortNames(char path[PATH_SIZE])
     LookUpVistaFunctions();
     if (!s_vista.finalPath)
         return 1;
-    WCHAR wide[PATH_SIZE], expanded[PATH_SIZE];
+    WCHAR wide[PATH_UNITS], expanded[PATH_UNITS];
     char exact[PATH_SIZE];
-    DWORD len = WidenText(CP_ACP, path, wide, PATH_SIZE) ? s_vista.longPath(wide, expanded, PATH_SIZE) : 0;
-    return len > 0 && len < PATH_SIZE && NarrowTextExactly(CP_ACP, expanded, exact, PATH_SIZE)
-        && CopyText(path, PATH_SIZE, exact);
+    DWORD len = TextToWide(path, wide, PATH_UNITS) ? s_vista.longPath(wide, expanded, PATH_UNITS) : 0;
+    return len > 0 && len < PATH_UNITS && WideToText(expanded, exact, PATH_SIZE) && CopyText(path, PATH_SIZE, exact);
 }
 
 void ComposeExpectedFinalPath(WCHAR out[ENTRY_FINAL_SIZE], const WCHAR *folderFinal, const char *name)
@@ -106,7 +106,7 @@ void ComposeExpectedFinalPath(WCHAR out[ENTRY_FINAL_SIZE], const WCHAR *folderFi
     out[0] = 0;
     int folderLen = lstrlenW(folderFinal);
     if (folderLen == 0 || folderLen + 1 >= ENTRY_FINAL_SIZE
-        || !WidenText(CP_ACP, name, out + folderLen + 1, ENTRY_FINAL_SIZE - folderLen - 1)) {
+        || !TextToWide(name, out + folderLen + 1, ENTRY_FINAL_SIZE - folderLen - 1)) {
         out[0] = 0;
         return;
     }
@@ -133,19 +133,19 @@ int IsLinkEntry(const char *path, DWORD attributes, const WCHAR *expected)
     return !itself;
 }
 
-// RemoveDirectoryA for a directory, DeleteFileA otherwise. A link keeps its
+// RemoveDirectory for a directory, DeleteFile otherwise. A link keeps its
 // attributes: by name they would be its target's.
 static BOOL DeleteByName(const char *path, DWORD attributes, int options)
 {
     int directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    BOOL done = directory ? RemoveDirectoryA(path) : DeleteFileA(path);
+    BOOL done = directory ? RemoveFolderAt(path) : DeleteFileAt(path);
     if (done || !(options & ENTRY_CLEAR_BLOCKING) || !(attributes & BLOCKING_ATTRIBUTES)
         || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || GetLastError() == ERROR_DIR_NOT_EMPTY)
         return done;
-    SetFileAttributesA(path, 0);
-    done = directory ? RemoveDirectoryA(path) : DeleteFileA(path);
+    SetAttributesOf(path, 0);
+    done = directory ? RemoveFolderAt(path) : DeleteFileAt(path);
     if (!done)
-        SetFileAttributesA(path, attributes & SETTABLE_ATTRIBUTES);
+        SetAttributesOf(path, attributes & SETTABLE_ATTRIBUTES);
     return done;
 }
 
@@ -176,7 +176,7 @@ static BOOL DeleteThroughHandle(HANDLE handle, const char *path, DWORD attribute
     if (!clear || error == ERROR_DIR_NOT_EMPTY)
         return FALSE;
     if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
-        attributes = GetFileAttributesA(path);
+        attributes = GetAttributesOf(path);
     if (attributes == ENTRY_ATTRIBUTES_UNKNOWN || !(attributes & BLOCKING_ATTRIBUTES)) {
         SetLastError(error);
         return FALSE;
@@ -209,11 +209,11 @@ HANDLE OpenEntryItself(const char *path, const WCHAR *expected)
 static HANDLE OpenToDelete(const char *path, DWORD access, int unheld)
 {
     if (unheld) {
-        HANDLE handle = CreateFileA(path, access, 0, NULL, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+        HANDLE handle = OpenFileAt(path, access, 0, NULL, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
         if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION)
             return handle;
-        DWORD attributes = GetFileAttributesA(path);
+        DWORD attributes = GetAttributesOf(path);
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             SetLastError(ERROR_SHARING_VIOLATION);
             return INVALID_HANDLE_VALUE;
@@ -228,7 +228,7 @@ int DeleteEntryItself(const char *path, DWORD attributes, const WCHAR *expected,
     if (!s_vista.finalPath || (options & ENTRY_BY_NAME)) {
         // By name the attributes tell a directory from a file: read them first.
         if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
-            attributes = GetFileAttributesA(path);
+            attributes = GetAttributesOf(path);
         if (attributes == ENTRY_ATTRIBUTES_UNKNOWN)
             return FoundGone() ? ENTRY_GONE : ENTRY_STAYS;
         if (!s_vista.finalPath)

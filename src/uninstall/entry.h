@@ -15,9 +15,8 @@
 // A final path: "\\?\" and a path, in UTF-16 units. The place a link or a
 // substituted drive leads to may be longer than the path that names it; one
 // that does not fit cannot be told, and what lies there is not deleted.
-// Final paths stay in UTF-16 as the system gives them: converted to the ANSI
-// code page they could lose a letter (or, where that is UTF-8, fail) and name
-// another place.
+// Final paths stay in UTF-16 as the system gives them, and the paths the
+// program names in its own text are widened to be compared with them.
 #define ENTRY_FINAL_SIZE CONVERTED_TEXT_SIZE
 
 // 1 when the last call failed because the entry or a directory on its way is not there.
@@ -27,16 +26,16 @@ int FoundGone(void);
 // 1 when known; 0 (out "") when the system cannot tell or path cannot be opened.
 int GetEntryFinalPath(const char *path, WCHAR out[ENTRY_FINAL_SIZE]);
 
-// path (PATH_SIZE, a full path) with the short 8.3 aliases of its components
-// replaced by their long names, as the system reads them, in place; where
-// final paths are not compared it stays as it is. 1 when done; 0, path
-// unchanged, when the system cannot (a component is not there, among
-// others), the long path does not fit, or a long name has a letter outside
-// the ANSI code page.
+// path (a full path in the program's text) with the short 8.3 aliases of its
+// components replaced by their long names, as the system reads them, in
+// place; where final paths are not compared it stays as it is. 1 when done;
+// 0, path unchanged, when the system cannot (a component is not there, among
+// others), the long path does not fit, or a long name cannot be spelled in
+// the program's text (the ANSI code page, where that is it).
 int ExpandShortNames(char path[PATH_SIZE]);
 
-// The final path an entry called name (a relative path in the ANSI code
-// page) should have in a folder whose final path is folderFinal: folderFinal,
+// The final path an entry called name (a relative path in the program's
+// text) should have in a folder whose final path is folderFinal: folderFinal,
 // a backslash and name, with '/' read as the separator it is, into out
 // (ENTRY_FINAL_SIZE). out is "" when folderFinal is "" or it does not fit.
 void ComposeExpectedFinalPath(WCHAR out[ENTRY_FINAL_SIZE], const WCHAR *folderFinal, const char *name);

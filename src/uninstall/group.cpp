@@ -6,6 +6,8 @@
 #include "registry/settings.h"
 #include "registry/regkey.h"
 #include "base/process.h"
+#include "base/files.h"
+#include "base/codepage.h"
 #include "base/product.h"
 #include "base/bounded_text.h"
 
@@ -31,18 +33,18 @@ static int WalkGroupFolder(const char *folder, const WCHAR *folderFinal, int rem
     WCHAR expected[ENTRY_FINAL_SIZE];
     if (!ComposeText(pattern, sizeof pattern, "%s\\*.*", folder))
         return 1;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(pattern, &data);
+    FoundEntry found;
+    HANDLE search = FindFirstIn(pattern, &found);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     int linkSeen = 0;
     do {
-        if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
+        if (!strcmp(found.name, ".") || !strcmp(found.name, ".."))
             continue;
-        DWORD attributes = data.dwFileAttributes;
-        int link = 1;
-        if (ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName)) {
-            ComposeExpectedFinalPath(expected, folderFinal, data.cFileName);
+        DWORD attributes = found.attributes;
+        int link = 1;   // a name that cannot be spelled, or a path too long, is not looked at
+        if (found.name[0] && ComposeText(entry, sizeof entry, "%s\\%s", folder, found.name)) {
+            ComposeExpectedFinalPath(expected, folderFinal, found.name);
             link = IsLinkEntry(entry, attributes, expected);
             if (removeFiles && (link || !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
                 DeleteEntryItself(entry, attributes, expected, 0);
@@ -50,7 +52,7 @@ static int WalkGroupFolder(const char *folder, const WCHAR *folderFinal, int rem
                 link = WalkGroupFolder(entry, expected, 0);
         }
         linkSeen |= link;
-    } while ((removeFiles || !linkSeen) && FindNextFileA(search, &data));
+    } while ((removeFiles || !linkSeen) && FindNextIn(search, &found));
     FindClose(search);
     return linkSeen;
 }
@@ -68,12 +70,12 @@ static int RemoveGroupFolder(const char *programs, const char *group)
     // another folder: no path to work on, and the folder steps are skipped.
     char folder[PATH_SIZE];
     if (!programs[0] || !ComposeText(folder, sizeof folder, "%s\\%s", programs, group)
-        || strlen(folder) + 4 >= PATH_SIZE) {
+        || !FitsPath(folder, 4)) {
         ReportPlace(group, REPORT_LEFT, "cannot be named", 0);
         return 1;
     }
     // No folder: the command is sent all the same.
-    DWORD attributes = GetFileAttributesA(folder);
+    DWORD attributes = GetAttributesOf(folder);
     int noLink = 1;
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         // Where the folder and each entry should lie; "" where that cannot be known.
@@ -85,11 +87,11 @@ static int RemoveGroupFolder(const char *programs, const char *group)
             DeleteEntryItself(folder, attributes, folderFinal, 0);
         else {
             noLink = !WalkGroupFolder(folder, folderFinal, 1);
-            RemoveDirectoryA(folder);
+            RemoveFolderAt(folder);
         }
     }
     DWORD error = GetLastError();
-    int stays = GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES;
+    int stays = GetAttributesOf(folder) != INVALID_FILE_ATTRIBUTES;
     ReportPlace(folder, stays ? REPORT_LEFT : attributes == INVALID_FILE_ATTRIBUTES ? REPORT_GONE : REPORT_DELETED,
                 NULL, stays ? error : 0);
     return noLink;
@@ -166,11 +168,16 @@ void RemoveProgramGroup(void)
     int noLink = RemoveGroupFolder(programs, group);
     // Syntax characters would have Program Manager read other commands or
     // another group. Program Manager works in the current user's groups: one
-    // of the same name there is not the product's.
+    // of the same name there is not the product's. It is spoken to in the
+    // ANSI code page: a name that has no form there would be another group.
+    char ansiGroup[PATH_SIZE];
+    WCHAR wide[PATH_UNITS];
+    int spelled = TextToWide(group, wide, PATH_UNITS) && NarrowTextExactly(CP_ACP, wide, ansiGroup, PATH_SIZE);
     const char *asked = !noLink ? "not asked: a link"
         : otherAccount ? "not asked: another account's group"
-        : !GroupNameIsDdeSafe(group) ? "not asked: syntax"
-        : SendDeleteGroup(group) ? "asked"
+        : !spelled ? "not asked: a name outside the code page"
+        : !GroupNameIsDdeSafe(ansiGroup) ? "not asked: syntax"
+        : SendDeleteGroup(ansiGroup) ? "asked"
         : "no answer";
     char name[PATH_SIZE + 32];
     FormatText(name, sizeof name, "Program Manager group %s", group);

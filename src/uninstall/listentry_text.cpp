@@ -1,5 +1,6 @@
 #include "uninstall/listentry_text.h"
 #include "base/bounded_text.h"
+#include "base/utf8_text.h"
 
 #include <string.h>
 
@@ -21,6 +22,7 @@ void StartListReader(ListReader *list, ListFill fill, void *source)
     list->next = 0;
     list->held = 0;
     list->ended = 0;
+    list->encoding = LIST_UNREAD;
 }
 
 // The next byte of the list, or -1 at the end (-2 on a read error).
@@ -41,35 +43,91 @@ static int NextListByte(ListReader *list)
     return (unsigned char)list->buffer[list->next++];
 }
 
+// Reads the byte-order mark, if the list starts with one, and so its encoding.
+static void ReadByteOrderMark(ListReader *list)
+{
+    list->encoding = LIST_ANSI;
+    // The list may come in pieces of a byte: the mark's three are gathered
+    // first, looked at, and taken only when they are the mark.
+    while (list->held - list->next < 3 && !list->ended) {
+        size_t room = sizeof list->buffer - list->held;
+        int got = list->fill(list->source, list->buffer + list->held, room);
+        if (got <= 0 || (size_t)got > room)
+            list->ended = got == 0 ? -1 : -2;   // a count larger than asked for is an error too
+        else
+            list->held += (size_t)got;
+    }
+    const unsigned char *start = (const unsigned char *)list->buffer + list->next;
+    size_t held = list->held - list->next;
+    if (held >= 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF) {
+        list->encoding = LIST_UTF8;
+        list->next += 3;
+    } else if (held >= 2 && start[0] == 0xFF && start[1] == 0xFE) {
+        list->encoding = LIST_UTF16;
+        list->next += 2;
+    }
+}
+
+int ListEncoding(ListReader *list)
+{
+    if (list->encoding == LIST_UNREAD)
+        ReadByteOrderMark(list);
+    return list->encoding;
+}
+
+// The next unit of the list: a byte, or in UTF-16 two of them, low first; a
+// negative number as NextListByte gives (an odd last byte is the end).
+static long NextListUnit(ListReader *list)
+{
+    int low = NextListByte(list);
+    if (low < 0 || list->encoding != LIST_UTF16)
+        return low;
+    int high = NextListByte(list);
+    return high < 0 ? (high == -2 ? -2 : -1) : (long)(high << 8 | low);
+}
+
 int ReadListLine(ListReader *list, char *line, size_t size)
 {
-    size_t used = 0;
+    int encoding = ListEncoding(list);
+    WideUnit units[LIST_LINE_SIZE];   // a UTF-16 line, before it is written as UTF-8
+    size_t used = 0, characters = 0;
     int spoilt = size == 0;
-    int c = NextListByte(list);
+    long c = NextListUnit(list);
     if (size > 0)
         line[0] = 0;
     if (c < 0)
         return LIST_END;
-    for (; c >= 0 && c != '\n'; c = NextListByte(list)) {
+    for (; c >= 0 && c != '\n'; c = NextListUnit(list)) {
         if (spoilt)
             continue;   // keep reading: the rest of a refused line is not a line of its own
-        if (c == 0 || used + 1 >= size) {
+        // UTF-8 counts the letters, not the bytes that spell them.
+        characters += encoding != LIST_UTF8 || (c & 0xC0) != 0x80;
+        if (c == 0 || characters >= LIST_LINE_SIZE || (encoding != LIST_UTF16 && used + 1 >= size)) {
             spoilt = 1;
             continue;
         }
-        line[used++] = (char)c;
+        if (encoding == LIST_UTF16)
+            units[used++] = (WideUnit)c;
+        else
+            line[used++] = (char)c;
     }
     if (c == -2) {
         if (size > 0)
             line[0] = 0;
         return LIST_END;
     }
+    // A line of UTF-8 must be UTF-8, and one of UTF-16 must be spelled in it.
+    if (!spoilt && encoding == LIST_UTF16)
+        spoilt = !WideToUtf8(units, used, line, size);
+    else if (!spoilt) {
+        line[used] = 0;
+        spoilt = encoding == LIST_UTF8 && !IsUtf8(line);
+    }
     if (spoilt) {
         if (size > 0)
             line[0] = 0;
         return LIST_LINE_SKIPPED;
     }
-    line[used] = 0;
     return LIST_LINE_READ;
 }
 

@@ -3,10 +3,20 @@
 #ifndef VEL_UNINSTALL_LISTENTRY_TEXT_H
 #define VEL_UNINSTALL_LISTENTRY_TEXT_H
 
+#include "base/utf8_text.h"
+
 #include <stddef.h>
 
+// A line holds at most 519 letters: bytes in the ANSI code page, letters in
+// UTF-8 or UTF-16. Written as the program's text it takes up to
+// LIST_LINE_BYTES bytes.
 #define LIST_LINE_SIZE 520
+#define LIST_LINE_BYTES (4 * (LIST_LINE_SIZE - 1) + 1)
 #define LIST_BUFFER_SIZE 4096
+
+// How the list is written: the ANSI code page, or UTF-8 or UTF-16 LE, which
+// a byte-order mark at its start says (and which is no part of the first line).
+enum ListEncodingKind { LIST_UNREAD, LIST_ANSI, LIST_UTF8, LIST_UTF16 };
 
 // Removes white space and control characters (codes 1 to 32 and 127) from the
 // end of text, in place. Codes 128 to 255 and leading characters stay.
@@ -23,8 +33,12 @@ struct ListReader {
     void *source;
     size_t next, held;   // the next byte to give out, the bytes in buffer
     int ended;           // fill said end or error: nothing more comes until a restart
+    int encoding;        // LIST_UNREAD until the first line is read
     char buffer[LIST_BUFFER_SIZE];
 };
+
+// The list's encoding, its mark read if that was not done yet.
+int ListEncoding(ListReader *list);
 
 // Starts reading source from where it stands, forgetting what was buffered:
 // for the first read and after the caller has moved the source back.
@@ -32,11 +46,14 @@ void StartListReader(ListReader *list, ListFill fill, void *source);
 
 enum ListLineResult { LIST_LINE_READ, LIST_LINE_SKIPPED, LIST_END };
 
-// Reads the next line of list into line (size bytes), without its line feed.
-// A line whose text does not fit size - 1 characters, or that holds a zero
-// byte, is consumed whole and reported as LIST_LINE_SKIPPED with line "": a
-// cut piece of it could name another, existing file. LIST_END at the end of
-// the file or on a read error (a line cut by the error is dropped too).
+// Reads the next line of list into line (size bytes), without its line feed:
+// in the ANSI code page as it stands, and in UTF-8 for a list in UTF-8 or
+// UTF-16. A line of more than 519 letters, one whose text does not fit size
+// - 1 bytes, one that holds a zero, and one not written in its encoding (a
+// UTF-8 line that is not UTF-8, a lone surrogate) is consumed whole and
+// reported as LIST_LINE_SKIPPED with line "": a cut piece of it could name
+// another, existing file. LIST_END at the end of the file or on a read error
+// (a line cut by the error is dropped too).
 int ReadListLine(ListReader *list, char *line, size_t size);
 
 // Why an entry of the list is left alone; ENTRY_TAKEN when it is not.

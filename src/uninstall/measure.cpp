@@ -29,10 +29,10 @@ int MeasureInstallation(DWORD *installedKiB)
     StartDeletionRun(&run, paths.directoryPrefix, paths.module);
     // The uninstall deletes this program's file and the list too.
     ULONGLONG bytes = SizeOfFile(paths.module, NULL) + SizeOfFile(paths.list, NULL);
-    char line[LIST_LINE_SIZE], path[PATH_SIZE];
+    char line[LIST_LINE_BYTES], path[PATH_SIZE];
     WCHAR expected[ENTRY_FINAL_SIZE];
     int result;
-    while ((result = ReadListLine(&list, line, sizeof line)) != LIST_END) {
+    while ((result = ReadEntryLine(&list, line)) != LIST_END) {
         if (result != LIST_LINE_READ)
             continue;
         TrimLineEnd(line);

@@ -2,6 +2,8 @@
 #include "uninstall/report.h"
 #include "base/bounded_text.h"
 #include "base/product.h"
+#include "base/files.h"
+#include "base/codepage.h"
 #include "uninstall/restart.h"
 
 #include <string.h>
@@ -33,7 +35,7 @@ static int PassesThroughLink(DeletionRun *run, char *path)
         if (*p != '\\')
             continue;
         *p = 0;
-        DWORD attributes = GetFileAttributesA(path);
+        DWORD attributes = GetAttributesOf(path);
         *p = '\\';
         link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     }
@@ -58,14 +60,13 @@ int JudgeListEntry(DeletionRun *run, const char *entry, char path[PATH_SIZE], WC
     int refusal = ListEntryFormRefusal(entry);
     if (refusal)
         return refusal;
-    char composed[PATH_SIZE], *namePart;
-    DWORD len = 0;
-    if (ComposeText(composed, sizeof composed, "%s%s", run->canonicalPrefix, entry))
-        len = GetFullPathNameA(composed, PATH_SIZE, path, &namePart);
-    if (len == 0 || len >= PATH_SIZE)
+    char composed[PATH_SIZE];
+    if (!ComposeText(composed, sizeof composed, "%s%s", run->canonicalPrefix, entry)
+        || !GetFullPathOf(composed, path))
         return REFUSED_TOO_LONG;
-    // GetFullPathNameA leaves one separator of a run at the end: it names the
+    // GetFullPathName leaves one separator of a run at the end: it names the
     // directory the path without it names, and nothing when that is a file.
+    size_t len = strlen(path);
     int directoryOnly = path[len - 1] == '\\';
     path[len - directoryOnly] = 0;
     // The aliases the system makes hold a tilde: names without one cost no
@@ -80,14 +81,14 @@ int JudgeListEntry(DeletionRun *run, const char *entry, char path[PATH_SIZE], WC
     if (PassesThroughLink(run, path))
         return REFUSED_LINK;
     // An entry that is not there has every attribute: it is found gone when opened.
-    if (directoryOnly && !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY))
+    if (directoryOnly && !(GetAttributesOf(path) & FILE_ATTRIBUTE_DIRECTORY))
         return REFUSED_NOT_FOLDER;
     // The final prefix, then the rest of the path widened after it.
     int finalLen = lstrlenW(run->finalPrefix);
     expected[0] = 0;
     if (finalLen > 0) {
         memcpy(expected, run->finalPrefix, finalLen * sizeof(WCHAR));
-        if (!WidenText(CP_ACP, path + prefixLen, expected + finalLen, ENTRY_FINAL_SIZE - finalLen))
+        if (!TextToWide(path + prefixLen, expected + finalLen, ENTRY_FINAL_SIZE - finalLen))
             expected[0] = 0;
     }
     return ENTRY_TAKEN;
@@ -195,12 +196,8 @@ void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, const char 
     // aliases; when its long names cannot be had it stays so, and only
     // entries written with aliases of their own are then refused, expanded
     // beyond it.
-    char *namePart;
-    DWORD len = GetFullPathNameA(directoryPrefix, PATH_SIZE, run->canonicalPrefix, &namePart);
-    if (len == 0 || len >= PATH_SIZE) {
-        run->canonicalPrefix[0] = 0;   // no entry can be shown to lie inside: none is deleted
-        return;
-    }
+    if (!GetFullPathOf(directoryPrefix, run->canonicalPrefix))
+        return;   // no entry can be shown to lie inside: none is deleted
     ExpandShortNames(run->canonicalPrefix);
     if (EndInBackslash(run->canonicalPrefix, sizeof run->canonicalPrefix)
         && GetEntryFinalPath(run->canonicalPrefix, run->finalPrefix))
@@ -214,6 +211,25 @@ void StartDeletionRun(DeletionRun *run, const char *directoryPrefix, const char 
     }
 }
 
+int ReadEntryLine(ListReader *list, char line[LIST_LINE_BYTES])
+{
+    char read[LIST_LINE_BYTES];
+    int result = ReadListLine(list, read, sizeof read);
+    if (result != LIST_LINE_READ)
+        return result;
+    int spelled;
+    if (ListEncoding(list) == LIST_ANSI) {
+        spelled = AnsiToText(read, line, LIST_LINE_BYTES);
+    } else if (TextIsUtf8()) {
+        spelled = CopyText(line, LIST_LINE_BYTES, read);
+    } else {
+        WCHAR wide[LIST_LINE_SIZE];
+        spelled = Utf8ToWide(read, wide, LIST_LINE_SIZE) && WideToText(wide, line, LIST_LINE_BYTES);
+    }
+    // A name that the program's text cannot spell names no file it can reach.
+    return spelled ? LIST_LINE_READ : LIST_LINE_SKIPPED;
+}
+
 static int ReadListFile(void *file, char *buffer, size_t size)
 {
     DWORD got = 0;
@@ -224,8 +240,8 @@ static int ReadListFile(void *file, char *buffer, size_t size)
 
 int OpenListFile(ListReader *list, const char *path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    HANDLE file = OpenFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     StartListReader(list, ReadListFile, file);
@@ -248,7 +264,7 @@ static int RewindList(ListReader *list)
 
 int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried)
 {
-    char line[LIST_LINE_SIZE];
+    char line[LIST_LINE_BYTES];
     char path[PATH_SIZE];
     long entries = 0, lastPending = -1, tried = 0;
     int passes = 0;
@@ -258,7 +274,7 @@ int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried)
         int result;
         passes++;
         run->checkedParent[0] = 0;
-        while ((result = ReadListLine(list, line, sizeof line)) != LIST_END) {
+        while ((result = ReadEntryLine(list, line)) != LIST_END) {
             number++;
             if (passes > 1 && number > lastPending)
                 break;   // everything after the last pending entry is settled
@@ -279,7 +295,7 @@ int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried)
             // costs a scan of its directory. An entry reported done that was
             // not looked up is not tried again: it would be reported done again.
             if (outcome == ENTRY_DELETED && !deleted) {
-                if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && FoundGone())
+                if (GetAttributesOf(path) == INVALID_FILE_ATTRIBUTES && FoundGone())
                     deleted = 1;
                 else
                     outcome = ENTRY_STAYS;
@@ -308,10 +324,10 @@ int RunDeletionPasses(DeletionRun *run, ListReader *list, long *entriesTried)
 // The next entry of the list: a line that is not blank, trimmed, and its
 // number (from 0) in *number. LIST_LINE_SKIPPED for a line too long to be
 // read, LIST_END at the end.
-static int NextEntry(ListReader *list, char line[LIST_LINE_SIZE], long *number)
+static int NextEntry(ListReader *list, char line[LIST_LINE_BYTES], long *number)
 {
     int result;
-    while ((result = ReadListLine(list, line, LIST_LINE_SIZE)) != LIST_END) {
+    while ((result = ReadEntryLine(list, line)) != LIST_END) {
         ++*number;
         if (result == LIST_LINE_SKIPPED)
             return result;
@@ -326,7 +342,7 @@ static int NextEntry(ListReader *list, char line[LIST_LINE_SIZE], long *number)
 // is in use is scheduled to go at restart.
 static void ScheduleFilesInUse(DeletionRun *run, ListReader *list)
 {
-    char line[LIST_LINE_SIZE], path[PATH_SIZE];
+    char line[LIST_LINE_BYTES], path[PATH_SIZE];
     long number = -1;
     int result;
     while ((result = NextEntry(list, line, &number)) != LIST_END) {
@@ -339,7 +355,7 @@ static void ScheduleFilesInUse(DeletionRun *run, ListReader *list)
         if (outcome == ENTRY_DELETED) {
             Mark(run->deleted, number);
         } else if (outcome == ENTRY_STAYS && IsInUseError(error)
-                   && !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY) && ScheduleFileAtRestart(path, &run->kept)) {
+                   && !(GetAttributesOf(path) & FILE_ATTRIBUTE_DIRECTORY) && ScheduleFileAtRestart(path, &run->kept)) {
             Mark(run->atRestart, number);
             if (error == ERROR_SHARING_VIOLATION)
                 Mark(run->heldOpen, number);
@@ -366,7 +382,7 @@ static int StayingFolderDepth(DeletionRun *run, const char *line, long number, c
     if (number >= SETTLED_LINES || IsMarked(run->deleted, number) || IsMarked(run->atRestart, number)
         || JudgeListEntry(run, line, path, expected) != ENTRY_TAKEN)
         return -1;
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetAttributesOf(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)
         || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return -1;
@@ -378,7 +394,7 @@ static int StayingFolderDepth(DeletionRun *run, const char *line, long number, c
 // removes each after its contents.
 static void ScheduleFoldersAtRestart(DeletionRun *run, ListReader *list)
 {
-    char line[LIST_LINE_SIZE], path[PATH_SIZE];
+    char line[LIST_LINE_BYTES], path[PATH_SIZE];
     long number;
     int deepest = -1;
     if (!RewindList(list))
@@ -411,7 +427,7 @@ static void ReportAtRestart(DeletionRun *run, const char *line, long number)
     WCHAR expected[ENTRY_FINAL_SIZE];
     DWORD error = IsMarked(run->heldOpen, number) ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
     if (JudgeListEntry(run, line, path, expected) == ENTRY_TAKEN) {
-        DWORD attributes = GetFileAttributesA(path);   // a file may have gone to a name of its own
+        DWORD attributes = GetAttributesOf(path);   // a file may have gone to a name of its own
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             error = ERROR_DIR_NOT_EMPTY;
     }
@@ -427,7 +443,7 @@ void FinishListEntries(DeletionRun *run, ListReader *list)
     if (run->scheduled)
         ScheduleFoldersAtRestart(run, list);
 
-    char line[LIST_LINE_SIZE];
+    char line[LIST_LINE_BYTES];
     long number = -1;
     int result;
     if (!RewindList(list))

@@ -59,6 +59,12 @@ int IsOwnFile(const DeletionRun *run, const char *path);
 // or why the entry must not be touched.
 int JudgeListEntry(DeletionRun *run, const char *entry, char path[PATH_SIZE], WCHAR expected[ENTRY_FINAL_SIZE]);
 
+// Reads the next line of list as ReadListLine does, into line as the
+// program's own text: a list in the ANSI code page, UTF-8 or UTF-16 each
+// converted. A line that the program's text cannot spell (a letter outside
+// the ANSI code page on Windows 95/98/Me) is LIST_LINE_SKIPPED.
+int ReadEntryLine(ListReader *list, char line[LIST_LINE_BYTES]);
+
 // Opens the list file at path (a full path) for reading through list.
 // 0 when it cannot be opened. CloseListFile closes it.
 int OpenListFile(ListReader *list, const char *path);

@@ -1,16 +1,20 @@
 #include "uninstall/report.h"
 #include "uninstall/listentry_text.h"
 #include "base/bounded_text.h"
+#include "base/codepage.h"
+#include "base/files.h"
+#include "base/utf8_text.h"
 
 #include <string.h>
 
 // A list line of 519 characters, and the longest outcome after it.
-#define REPORT_LINE_SIZE (LIST_LINE_SIZE + 96)
+#define REPORT_LINE_SIZE (LIST_LINE_BYTES + 96)
 
 static int s_asked;        // a report was asked for: every line is written, or the run says it was lost
 static HANDLE s_report;    // its file, while it is open
 static unsigned s_counts[REPORT_NOTED];
 static int s_unwritten;    // the report asked for was lost, whole or in part
+static int s_unicode;      // written in UTF-8, as a Unicode list is; else in the ANSI code page
 
 // The word the report gives each counted outcome.
 static const char *OutcomeWord(ReportOutcome outcome)
@@ -35,22 +39,47 @@ static const char *OutcomeWord(ReportOutcome outcome)
 void OpenReport(const char *path)
 {
     s_asked = 1;
-    s_report = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    s_report = OpenFileAt(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (s_report == INVALID_HANDLE_VALUE) {
         s_report = NULL;
         s_unwritten = 1;
     }
 }
 
-// Writes line with CR LF. A failed write (a full disk, a share gone) loses
-// the line, and the run says so.
+// Writes bytes to the report. A failed write (a full disk, a share gone)
+// loses them, and the run says so.
+static void WriteReportBytes(const char *bytes, DWORD size)
+{
+    DWORD written = 0;
+    if (s_report && !WriteFile(s_report, bytes, size, &written, NULL))
+        s_unwritten = 1;
+}
+
+void SetReportUnicode(void)
+{
+    s_unicode = 1;
+    WriteReportBytes("\xEF\xBB\xBF", 3);   // the mark that tells a reader it is UTF-8
+}
+
+// Writes line (the program's text) with CR LF, in the report's encoding. A
+// letter the ANSI code page has no place for reads as its default ('?'):
+// the report is read, never used to name a file.
 static void WriteReportLine(const char *line)
 {
     if (!s_report)
         return;
-    DWORD written = 0;
-    if (!WriteFile(s_report, line, (DWORD)strlen(line), &written, NULL) || !WriteFile(s_report, "\r\n", 2, &written, NULL))
-        s_unwritten = 1;
+    WCHAR wide[REPORT_LINE_SIZE];
+    char converted[3 * REPORT_LINE_SIZE];
+    const char *bytes = line;
+    if (s_unicode != TextIsUtf8() && TextToWide(line, wide, REPORT_LINE_SIZE)) {
+        bytes = converted;
+        if (s_unicode)
+            WideToUtf8(wide, (size_t)-1, converted, sizeof converted);
+        else if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, converted, sizeof converted, NULL, NULL))
+            converted[0] = 0;
+    }
+    WriteReportBytes(bytes, (DWORD)strlen(bytes));
+    WriteReportBytes("\r\n", 2);
 }
 
 void ReportPlace(const char *name, ReportOutcome outcome, const char *why, DWORD error)

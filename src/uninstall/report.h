@@ -19,6 +19,11 @@ enum ReportOutcome {
 // directory). When it cannot be ("" cannot), the run goes on without one.
 void OpenReport(const char *path);
 
+// From here on the report is written in UTF-8, after its byte-order mark:
+// for a list in UTF-8 or UTF-16, whose names the ANSI code page may not
+// hold. Called before any line is written.
+void SetReportUnicode(void);
+
 // One place and its outcome. why (may be NULL) says why a place was refused
 // or left, or what a noted step did; error, when not 0, is the Windows error
 // number of a place left. name is cut where the line would not fit.

@@ -3,6 +3,7 @@
 #include "base/bounded_text.h"
 #include "base/process.h"
 #include "base/wholefile.h"
+#include "base/files.h"
 
 #include <string.h>
 
@@ -64,14 +65,14 @@ int ScheduleFileAtRestart(const char *path, KeptNames *kept)
     for (int number = 1; number <= RESTART_NAMES; number++) {
         if (!ComposeRestartName(renamed, sizeof renamed, path, number))
             break;   // no room for the name: it goes under its own
-        if (MoveFileExA(path, renamed, 0)) {
+        if (MovePath(path, renamed, 0)) {
             scheduled = renamed;
             break;
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
             break;   // held so that it cannot even be renamed: it goes under its own name
     }
-    if (!MoveFileExA(scheduled, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
+    if (!MovePath(scheduled, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
         return 0;
     if (scheduled == path && kept->count < KEPT_NAMES)
         CopyText(kept->paths[kept->count++], PATH_SIZE, path);
@@ -84,7 +85,7 @@ int ScheduleFolderAtRestart(const char *path)
         SetLastError(ERROR_NOT_SUPPORTED);
         return 0;
     }
-    return MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return MovePath(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 // 1 when name is one that ScheduleFileAtRestart gives: ".~vel" and digits at its end.
@@ -113,25 +114,25 @@ int HoldsOnlyScheduled(const char *folder, const char *except, const KeptNames *
     char pattern[PATH_SIZE], entry[PATH_SIZE];
     if (!ComposeText(pattern, sizeof pattern, "%s\\*", folder))
         return 0;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(pattern, &data);
+    FoundEntry found;
+    HANDLE search = FindFirstIn(pattern, &found);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     int only = 1;
     do {
-        if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
+        if (!strcmp(found.name, ".") || !strcmp(found.name, ".."))
             continue;
-        if (except && EqualsNoCase(data.cFileName, except))
+        if (except && EqualsNoCase(found.name, except))
             continue;
         // A link is never entered, and never ours to schedule.
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            || !ComposeText(entry, sizeof entry, "%s\\%s", folder, data.cFileName))
+        if ((found.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !found.name[0]
+            || !ComposeText(entry, sizeof entry, "%s\\%s", folder, found.name))
             only = 0;
-        else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        else if (found.attributes & FILE_ATTRIBUTE_DIRECTORY)
             only = HoldsOnlyScheduled(entry, NULL, kept);
         else
-            only = IsRestartName(data.cFileName) || IsKept(entry, kept);
-    } while (only && FindNextFileA(search, &data));
+            only = IsRestartName(found.name) || IsKept(entry, kept);
+    } while (only && FindNextIn(search, &found));
     FindClose(search);
     return only;
 }

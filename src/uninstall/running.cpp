@@ -2,37 +2,43 @@
 #include "uninstall/listentry_text.h"
 #include "base/bounded_text.h"
 #include "base/lookup.h"
+#include "base/codepage.h"
 
 #include <tlhelp32.h>
 #include <string.h>
 
 // The full path of the program file of the process in entry, into path.
 // Windows 95/98/Me give it in the snapshot; Windows NT gives the file name
-// only, and the whole path to a question asked of the process (Vista and
-// later) or of its first module (2000 and XP).
+// only, and the whole path, in UTF-16, to a question asked of the process
+// (Vista and later) or of its first module (2000 and XP).
 static int GetProgramPath(const PROCESSENTRY32 *entry, char path[PATH_SIZE], HMODULE kernel)
 {
     if (strchr(entry->szExeFile, '\\'))
         return CopyText(path, PATH_SIZE, entry->szExeFile);
-    auto queryPath = LOOK_UP_FUNCTION(kernel, QueryFullProcessImageNameA);
+    WCHAR wide[PATH_UNITS];
+    int known = 0;
+    auto queryPath = LOOK_UP_FUNCTION(kernel, QueryFullProcessImageNameW);
     if (queryPath) {
         HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry->th32ProcessID);
-        DWORD size = PATH_SIZE;
-        int known = process && queryPath(process, 0, path, &size);
+        DWORD size = PATH_UNITS;
+        known = process && queryPath(process, 0, wide, &size);
         if (process)
             CloseHandle(process);
-        return known;
+    } else {
+        auto snapshot = LOOK_UP_FUNCTION(kernel, CreateToolhelp32Snapshot);
+        auto firstModule = LOOK_UP_FUNCTION(kernel, Module32FirstW);
+        HANDLE modules = snapshot && firstModule ? snapshot(TH32CS_SNAPMODULE, entry->th32ProcessID)
+                                                 : INVALID_HANDLE_VALUE;
+        if (modules == INVALID_HANDLE_VALUE)
+            return 0;
+        MODULEENTRY32W module;
+        module.dwSize = sizeof module;
+        known = firstModule(modules, &module) && lstrlenW(module.szExePath) < PATH_UNITS;
+        if (known)
+            memcpy(wide, module.szExePath, sizeof wide);
+        CloseHandle(modules);
     }
-    auto snapshot = LOOK_UP_FUNCTION(kernel, CreateToolhelp32Snapshot);
-    auto firstModule = LOOK_UP_FUNCTION(kernel, Module32First);
-    HANDLE modules = snapshot && firstModule ? snapshot(TH32CS_SNAPMODULE, entry->th32ProcessID) : INVALID_HANDLE_VALUE;
-    if (modules == INVALID_HANDLE_VALUE)
-        return 0;
-    MODULEENTRY32 module;
-    module.dwSize = sizeof module;
-    int known = firstModule(modules, &module) && CopyText(path, PATH_SIZE, module.szExePath);
-    CloseHandle(modules);
-    return known;
+    return known && WideToText(wide, path, PATH_SIZE);
 }
 
 // 1 when the program file at path is one of the product's: it lies below the

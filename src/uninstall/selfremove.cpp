@@ -5,18 +5,26 @@
 #include "base/bounded_text.h"
 #include "base/wholefile.h"
 #include "base/codepage.h"
+#include "base/files.h"
 
 #include <string.h>
 
-#define COMMAND_LINE_SIZE 512
+#define COMMAND_LINE_SIZE 1024
 
-// The interpreter reads batch files in the OEM code page: path (ANSI) in
-// it, into out (size bytes). 0 when a letter has no place there: the name
-// would address another file.
+// The interpreter reads batch files in the OEM code page: path (the program's
+// text, an existing file or folder) in it, into out (size bytes). A name that
+// the OEM code page cannot spell is written by its short name (its 8.3 alias)
+// where the file system gives it one that it can. 0 when neither can be
+// spelled: the name would address another file.
 static int ConvertToOem(const char *path, char *out, DWORD size)
 {
-    WCHAR wide[PATH_SIZE];
-    return WidenText(CP_ACP, path, wide, PATH_SIZE) && NarrowTextExactly(CP_OEMCP, wide, out, (int)size);
+    WCHAR wide[PATH_UNITS], alias[PATH_UNITS];
+    if (!TextToWide(path, wide, PATH_UNITS))
+        return 0;
+    if (NarrowTextExactly(CP_OEMCP, wide, out, (int)size))
+        return 1;
+    DWORD len = TextIsUtf8() ? GetShortPathNameW(wide, alias, PATH_UNITS) : 0;
+    return len > 0 && len < PATH_UNITS && NarrowTextExactly(CP_OEMCP, alias, out, (int)size);
 }
 
 static const char *const kStepTexts[] = {
@@ -52,8 +60,8 @@ static HANDLE WriteAndHoldBatchFile(const char *path, const char *text, int wind
     *inUse = 0;
     if (windows9x)
         return WriteWholeFile(path, text, size) ? NULL : INVALID_HANDLE_VALUE;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file = OpenFileAt(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) {
         *inUse = GetLastError() == ERROR_SHARING_VIOLATION;
         return INVALID_HANDLE_VALUE;
@@ -65,8 +73,8 @@ static HANDLE WriteAndHoldBatchFile(const char *path, const char *text, int wind
     // Between the close and the hold another run may have written over the
     // file: the one whose text the held file has keeps the name.
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, NULL, TRUE};
-    HANDLE hold = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hold = OpenFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL);
     if (hold == INVALID_HANDLE_VALUE) {
         *inUse = GetLastError() == ERROR_SHARING_VIOLATION;
         return INVALID_HANDLE_VALUE;
@@ -87,7 +95,6 @@ static HANDLE WriteAndHoldBatchFile(const char *path, const char *text, int wind
 static int StartInterpreter(char *commandLine, int windows9x)
 {
     STARTUPINFOA startup;
-    PROCESS_INFORMATION process;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;   // 68
     HANDLE nul = INVALID_HANDLE_VALUE;
@@ -104,9 +111,8 @@ static int StartInterpreter(char *commandLine, int windows9x)
     }
     // The interpreter inherits the current directory; the one its batch
     // file removes must not be it. It inherits the batch file's hold too.
-    SetCurrentDirectoryA("..");
-    if (!CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, windows9x ? DETACHED_PROCESS : 0, NULL, NULL,
-                        &startup, &process))
+    SetCurrentFolder("..");
+    if (!StartProgram(commandLine, windows9x ? DETACHED_PROCESS : 0, &startup))
         return 0;   // the "NUL" handle goes with the process, after the final message
     if (windows9x)
         CloseHandle(nul);
@@ -122,15 +128,18 @@ SelfRemovalOutcome StartSelfRemoval(const char *modulePath, const char *director
     // Without COMSPEC nothing would run the batch file: it is not written.
     // An empty value reads as none and sets no error of its own.
     char interpreter[PATH_SIZE];
-    DWORD len = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof interpreter);
+    DWORD len = GetVariable("COMSPEC", interpreter, sizeof interpreter);
     if (len == 0)
         return Outcome(SELF_REMOVAL_INTERPRETER, ERROR_ENVVAR_NOT_FOUND);
     if (len >= sizeof interpreter)
         return Outcome(SELF_REMOVAL_INTERPRETER, ERROR_FILENAME_EXCED_RANGE);
-    char temporary[PATH_SIZE];
-    len = GetTempPathA(sizeof temporary, temporary);
-    if (len == 0 || len >= sizeof temporary)
-        return Outcome(SELF_REMOVAL_BATCH_PATH, len ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
+    // The batch file's name is ASCII: the folder it goes in is spelled for the
+    // interpreter once, by its short name where it must be.
+    char temporary[PATH_SIZE], temporaryOem[PATH_SIZE];
+    if (!GetTempFolder(temporary))
+        return Outcome(SELF_REMOVAL_BATCH_PATH, GetLastError());
+    if (!ConvertToOem(temporary, temporaryOem, sizeof temporaryOem))
+        return Outcome(SELF_REMOVAL_BATCH_TEXT, ERROR_NO_UNICODE_TRANSLATION);
 
     // Another installation's uninstall may run its batch file of that name
     // right now: this run takes the next name that no interpreter holds.
@@ -138,16 +147,16 @@ SelfRemovalOutcome StartSelfRemoval(const char *modulePath, const char *director
         // Every text is composed before the file is created; one that does
         // not fit would name another file, so it counts as a batch file that
         // cannot be created.
-        char batchPath[PATH_SIZE], commandLine[COMMAND_LINE_SIZE];
-        if (!ComposeBatchPath(batchPath, sizeof batchPath, temporary, number))
+        char batchPath[PATH_SIZE], batchOem[PATH_SIZE], commandLine[COMMAND_LINE_SIZE];
+        if (!ComposeBatchPath(batchPath, sizeof batchPath, temporary, number) || !FitsPath(batchPath, 0)
+            || !ComposeBatchPath(batchOem, sizeof batchOem, temporaryOem, number))
             return Outcome(SELF_REMOVAL_BATCH_PATH, ERROR_FILENAME_EXCED_RANGE);
         if (!ComposeText(commandLine, sizeof commandLine, "%s /c \"%s\"", interpreter, batchPath))
             return Outcome(SELF_REMOVAL_INTERPRETER, ERROR_FILENAME_EXCED_RANGE);
-        char moduleOem[PATH_SIZE], directoryOem[PATH_SIZE], batchOem[PATH_SIZE];
+        char moduleOem[PATH_SIZE], directoryOem[PATH_SIZE];
         char text[BATCH_TEXT_SIZE];
         if (!ConvertToOem(modulePath, moduleOem, sizeof moduleOem)
-            || !ConvertToOem(directory, directoryOem, sizeof directoryOem)
-            || !ConvertToOem(batchPath, batchOem, sizeof batchOem))
+            || !ConvertToOem(directory, directoryOem, sizeof directoryOem))
             return Outcome(SELF_REMOVAL_BATCH_TEXT, ERROR_NO_UNICODE_TRANSLATION);
         if (!ComposeBatchText(text, sizeof text, BatchFormForInterpreter(interpreter), moduleOem, directoryOem,
                               batchOem, finalMessage))
@@ -166,7 +175,7 @@ SelfRemovalOutcome StartSelfRemoval(const char *modulePath, const char *director
         outcome.error = GetLastError();
         // A batch file cut short could run half a command line; one that no
         // interpreter runs would only wait in the temporary directory.
-        DeleteFileA(batchPath);
+        DeleteFileAt(batchPath);
         if (hold && hold != INVALID_HANDLE_VALUE)
             CloseHandle(hold);
         return outcome;

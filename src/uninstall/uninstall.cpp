@@ -12,26 +12,31 @@
 #include "base/process.h"
 #include "base/product.h"
 #include "base/codepage.h"
+#include "base/files.h"
 #include "registry/keytree.h"
 #include "registry/regkey.h"
 #include "base/bounded_text.h"
 
 #include <string.h>
 
-// 1 when the ANSI module path names this program's own file. A name outside
-// the ANSI code page reads with '?' (naming nothing) or with a best-fit
-// letter (naming another place, which may exist). Windows 95/98/Me has ANSI
-// paths only and no wide call.
+// 1 when the module path names this program's own file. In the program's
+// UTF-8 it always does. In the ANSI code page (Windows 95/98/Me, and an NT
+// system in Windows 95 compatibility mode, which reports their platform) a
+// name outside it reads with '?' (naming nothing) or with a best-fit letter
+// (naming another place, which may exist); Windows 95/98/Me has ANSI paths
+// only and no wide call.
 static int ModulePathIsExact(const char *modulePath)
 {
-    WCHAR wide[PATH_SIZE], back[PATH_SIZE];
-    DWORD len = GetModuleFileNameW(NULL, wide, PATH_SIZE);
+    if (TextIsUtf8())
+        return 1;
+    WCHAR wide[PATH_UNITS], back[PATH_UNITS];
+    DWORD len = GetModuleFileNameW(NULL, wide, PATH_UNITS);
     if (len == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
         return 1;
-    if (len == 0 || len >= PATH_SIZE)
+    if (len == 0 || len >= PATH_UNITS)
         return 0;
     wide[len] = 0;
-    return WidenText(CP_ACP, modulePath, back, PATH_SIZE) && lstrlenW(back) == (int)len
+    return WidenText(CP_ACP, modulePath, back, PATH_UNITS) && lstrlenW(back) == (int)len
         && memcmp(wide, back, len * sizeof(WCHAR)) == 0;
 }
 
@@ -69,9 +74,8 @@ static int TakeUninstallLock(const char *directory)
 {
     // Two spellings of one directory (a short alias, a letter's case) share
     // one lock: the name is made from its long, full form.
-    char canonical[PATH_SIZE], name[64], *namePart;
-    DWORD len = GetFullPathNameA(directory, PATH_SIZE, canonical, &namePart);
-    if (len == 0 || len >= PATH_SIZE)
+    char canonical[PATH_SIZE], name[64];
+    if (!GetFullPathOf(directory, canonical))
         CopyText(canonical, sizeof canonical, directory);   // it fits: the module path holds it
     ExpandShortNames(canonical);
     if (!ComposeUninstallLockName(name, sizeof name, canonical))
@@ -181,17 +185,21 @@ int RunUninstall(const char *commandLine)
     }
 
     // Nothing depends on the directory the program was started in: the list
-    // is opened by its full path. A program directory that its ANSI path does
+    // is opened by its full path. A program directory that its own path does
     // not name, or that cannot be made current, cannot be worked in: that run
     // changes nothing, as without a list. Without a list, a run whose
     // Programs entry runs this program is the same uninstall stopped after
     // its list went: it finishes what is left.
     ListReader list;
-    if (!ModulePathIsExact(paths.module) || !SetCurrentDirectoryA(paths.directory))
+    if (!ModulePathIsExact(paths.module) || !SetCurrentFolder(paths.directory))
         return RefuseWithoutList(&options);
     int haveList = OpenListFile(&list, paths.list);
     if (!haveList && !EntryRunsThisProgram(paths.module))
         return RefuseWithoutList(&options);
+    // A list in UTF-8 or UTF-16 may name what the ANSI code page cannot: its
+    // report is written in UTF-8 too.
+    if (haveList && ListEncoding(&list) != LIST_ANSI)
+        SetReportUnicode();
 
     // From here on every step runs, whatever the ones before achieved. The
     // list and the Programs entry go last, the entry last of all: a run

@@ -26,6 +26,34 @@ void WriteBytes(const std::string &path, const std::string &bytes)
     ASSERT_EQ(bytes.size(), written) << path;
 }
 
+void WriteBytes(const std::wstring &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+    ASSERT_EQ(bytes.size(), written);
+}
+
+std::string ReadBytes(const std::wstring &path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes(GetFileSize(file, NULL), '\0');
+    DWORD read = 0;
+    ReadFile(file, &bytes[0], (DWORD)bytes.size(), &read, NULL);
+    CloseHandle(file);
+    return bytes.substr(0, read);
+}
+
+bool Exists(const std::wstring &path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string ReadBytes(const std::string &path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,

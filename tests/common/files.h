@@ -12,6 +12,10 @@ bool Exists(const std::string &path);
 void MakeDirs(const std::string &path);   // the path and its missing parents
 void WriteBytes(const std::string &path, const std::string &bytes);
 std::string ReadBytes(const std::string &path);   // "<missing>" when it cannot be read
+// The same for names the ANSI code page cannot spell.
+void WriteBytes(const std::wstring &path, const std::string &bytes);
+std::string ReadBytes(const std::wstring &path);
+bool Exists(const std::wstring &path);
 // Removes a directory tree, clearing attributes first; a directory link is
 // not entered. Missing is fine.
 void RemoveTree(const std::string &path);

@@ -98,6 +98,26 @@ std::string GetString(HKEY root, const std::string &path, const std::string &nam
     return end == std::string::npos ? text : text.substr(0, end);
 }
 
+std::wstring GetWideString(HKEY root, const std::string &path, const std::wstring &name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return L"<missing>";
+    WCHAR text[1024] = L"";
+    DWORD size = sizeof text - sizeof(WCHAR);
+    LONG status = RegQueryValueExW(key, name.c_str(), NULL, NULL, (BYTE *)text, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::wstring(text) : L"<missing>";
+}
+
+void SetWideString(HKEY root, const std::string &path, const std::wstring &name, const std::wstring &text, DWORD type)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    RegSetValueExW(key, name.c_str(), 0, type, (const BYTE *)text.c_str(), (DWORD)(text.size() + 1) * sizeof(WCHAR));
+    RegCloseKey(key);
+}
+
 static void DumpInto(HKEY root, const std::string &path, const std::string &relative,
                      std::map<std::string, Value> *out)
 {

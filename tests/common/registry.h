@@ -31,6 +31,10 @@ bool GetRaw(HKEY root, const std::string &path, const std::string &name, DWORD *
             std::vector<unsigned char> *bytes);
 // A string value up to its first terminator, or "<missing>".
 std::string GetString(HKEY root, const std::string &path, const std::string &name);
+// Texts of any letters, as the program's Windows NT side reads and writes them.
+std::wstring GetWideString(HKEY root, const std::string &path, const std::wstring &name);
+void SetWideString(HKEY root, const std::string &path, const std::wstring &name, const std::wstring &text,
+                   DWORD type = REG_SZ);
 
 // Every value below a key, by "subkey\path|value name" (case as stored), and
 // "subkey\path\" for every key below it.

@@ -136,8 +136,8 @@ TEST_F(Dispatch, OnlyTheUninstallsOwnWordsUninstall)
             HANDLE process = Start(Quoted() + row.rest);
             HWND box = WaitForMessageBox();
             ASSERT_NE(nullptr, box);
-            EXPECT_EQ("This program does not know the word \"" + std::string(row.word) + "\".\nIts modes: register "
-                      "<group>; arc; and, with no word or only /S, /LOG=<file> and /NOCLOSE, the uninstall.",
+            EXPECT_EQ("Unknown word \"" + std::string(row.word) + "\".\nUse register <group>, arc, or no word (or "
+                      "only /S, /LOG=<file>, /NOCLOSE) to uninstall.",
                       MessageBoxText(box));
             EXPECT_FALSE(HasButton(box, IDYES));
             Answer(box, IDOK);

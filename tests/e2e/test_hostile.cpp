@@ -23,6 +23,7 @@ enum Plant {
     kFileLinks,       // a file and a directory link in the program directory, leading out
     kListLink,        // UnInstall.lst itself a link to a bait file outside; row.list is its bytes
     kStartedElsewhere, // started in C:\windows, which holds a list of its own
+    kWideNames,       // \u03A9mega.txt, and \u03A9link.txt a link to the bait, in the program directory
 };
 
 struct Row {
@@ -50,6 +51,11 @@ const char kBaitKey[] = "Software\\VelHostileBait";
 const char kLinkKey[] = SETTINGS_ROOT "\\Linked";
 const char kElsewhere[] = "C:\\windows";
 const char kBaitContent[] = "bait";
+
+std::wstring WideDir(const Row &row)
+{
+    return std::wstring(row.dir.begin(), row.dir.end());   // the program directories named in ASCII
+}
 
 std::string Utf16(const std::wstring &text)
 {
@@ -107,7 +113,13 @@ std::vector<Row> Rows()
          {"Vel.exe"}, {}, leaving, kNothingElse, true},
         {"empty list", dir, group, group, "", {}, {}, leaving, kNothingElse, true},
         {"UTF-16 list with its mark", dir, group, group,
-         Utf16(L"\uFEFFVel.exe\r\n..\\bait.txt\r\nC:\\bait.txt\r\n"), {}, {"Vel.exe"}, leaving, kNothingElse, false},
+         Utf16(L"\uFEFFVel.exe\r\n..\\bait.txt\r\nC:\\bait.txt\r\n"), {"Vel.exe"}, {}, leaving, kNothingElse, true},
+        // Named outside the ANSI code page: a file that goes, a link that
+        // leads out and stays, and a lookalike (the name's best fit in the
+        // code page) that the list does not name and that stays.
+        {"names outside the code page, a link among them", dir, group, group,
+         Utf16(L"\uFEFF\u03A9mega.txt\r\n\u03A9link.txt\r\n"), {}, {"Omega.txt"}, {out + "\\omega-bait.txt"},
+         kWideNames, false},
         {"CR-only line ends", dir, group, group, "Vel.exe\r..\\bait.txt\rC:\\bait.txt\r", {}, {"Vel.exe"}, leaving,
          kNothingElse, false},
         // The longest line that fits is read whole (and refused: its full path
@@ -155,8 +167,9 @@ std::vector<Row> Rows()
          true},
         {"COMSPEC names a missing file", dir, group, group, withDocs, docs, {}, leaving, kNothingElse, false,
          "COMSPEC", "C:\\VelHostileOut\\cmd.exe", true},
+        // The batch file spells it by its short name, which the OEM code page holds.
         {"program directory outside the OEM code page", noOemDir, group, group, withDocs, docs, {}, leaving,
-         kNothingElse, false, nullptr, nullptr, true},
+         kNothingElse, true},
     };
 }
 
@@ -267,6 +280,13 @@ protected:
             ASSERT_TRUE(MakeSymlink(row.dir + "\\DirLink", kOut));
         } else if (row.plant == kStartedElsewhere) {
             WriteBytes(row.bait[1], "VelHostileBait.txt\r\n");
+        } else if (row.plant == kWideNames) {
+            WriteBytes(WideDir(row) + L"\\\u03A9mega.txt", "omega");
+            RunHostProgram("Z:\\bin\\ln -sfn \"" + HostPathOf(row.bait[0]) + "\" \"" + HostPathOf(row.dir)
+                           + "/\xCE\xA9link.txt\"");
+            for (int i = 0; i < 600 && !Exists(WideDir(row) + L"\\\u03A9link.txt"); i++)
+                Sleep(50);
+            ASSERT_TRUE(Exists(WideDir(row) + L"\\\u03A9link.txt"));
         }
     }
 
@@ -319,6 +339,8 @@ TEST_F(Hostile, UninstallChangesNothingOutsideWhatTheProductOwns)
         }
         for (const std::string &file : row.gone)
             EXPECT_FALSE(Exists(row.dir + "\\" + file)) << file << " is listed";
+        if (row.plant == kWideNames)
+            EXPECT_FALSE(Exists(WideDir(row) + L"\\\u03A9mega.txt")) << "it is listed";
         for (const std::string &file : row.stay)
             EXPECT_TRUE(Exists(row.dir + "\\" + file)) << file;
         EXPECT_EQ(row.dirGoes, !Exists(row.dir)) << "the program directory";

@@ -262,64 +262,153 @@ TEST_F(Uninstall, SilentRunAsksNothingAndTellsWhatStayedByItsExitCodeAndReport)
     }
 }
 
-TEST_F(Uninstall, UnreachableListIsReportedAndNothingRemoved)
+TEST_F(Uninstall, StrayCopyWithoutAListChangesNothing)
 {
-    // A program directory named outside the ANSI code page: its ANSI path
-    // reads with "?" (naming nothing), or with a best-fit letter that names
-    // another directory, here one with a list and a file of its own.
-    struct Row { const char *name; std::string dir; std::wstring wideDir; } rows[] = {
-        {"a stray copy elsewhere, without a list", "C:\\VelNoList", L""},
-        {"outside the ANSI code page", "", L"C:\\VelNoAnsi\u03A9\u4E2D"},
-        {"best fit names another directory", "", L"C:\\VelFit\u03A9"},
-    };
-    const std::string decoy = "C:\\VelFitO";   // the best fit of the last row's name
+    // The Programs entry runs the installed program, not this copy.
+    const std::string dir = "C:\\VelNoList";
+    std::string exe = InstallSample(dir);
+    std::string list = ReadBytes(dir + "\\UnInstall.lst");
+    Keep("C:\\VelStray");
+    HANDLE process = Start(InstallProductAt("C:\\VelStray"));
+    HWND box = WaitForMessageBox();
+    ASSERT_NE(nullptr, box);
+    Answer(box, IDYES);
+    box = WaitForNextMessageBox(box);
+    ASSERT_NE(nullptr, box) << "no message about the list file";
+    EXPECT_EQ("Cannot open list file UnInstall.lst", MessageBoxText(box));
+    EXPECT_TRUE(HasButton(box, IDOK));
+    EXPECT_FALSE(HasButton(box, IDNO));
+    Answer(box, IDOK);
+    EXPECT_EQ(0u, WaitAndClose(process));
+
+    EXPECT_TRUE(Exists(exe));
+    EXPECT_TRUE(Exists(dir + "\\Docs\\readme.txt"));
+    EXPECT_EQ(list, ReadBytes(dir + "\\UnInstall.lst"));
+    EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + kGroup + "\\Vel.lnk"));
+    ExpectRegistrationKept();
+    EXPECT_FALSE(Exists(BatchPath()));
+    EXPECT_EQ(1u, RunSilently("\"C:\\VelStray\\VelUninstall.exe\" /S"));
+    EXPECT_TRUE(Exists(exe));
+}
+
+namespace {
+
+std::string Utf8(const std::wstring &text)
+{
+    char out[2048];
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), out, sizeof out, NULL, NULL);
+    return std::string(out, n);
+}
+
+bool WaitUntilGone(const std::wstring &path, DWORD milliseconds = 30000)
+{
+    for (DWORD waited = 0; Exists(path); waited += 100) {
+        if (waited >= milliseconds)
+            return false;
+        Sleep(100);
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST_F(Uninstall, NamesOutsideTheAnsiCodePageGoOnWindowsNt)
+{
+    // Program directories, entries, a group and a Programs folder named in
+    // letters the ANSI code page (1252) cannot spell: the ANSI path of the
+    // first reads with '?', that of the second with a best fit naming
+    // another, existing directory, which stays. Made and examined through
+    // short names or in UTF-16; the program is started by its own name.
+    const std::wstring names[] = {L"\u0414\u043e\u043a\u0443\u043c\u0435\u043d\u0442.txt",
+                                  L"\u041f\u0430\u043f\u043a\u0430\\\u0444\u0430\u0439\u043b.txt",
+                                  L"\u041f\u0430\u043f\u043a\u0430"};
+    const std::wstring group = L"Vel \u0413\u0440\u0443\u043f\u043f\u0430";
+    const std::wstring programs = L"C:\\users\\\u041f\u0440\u043e\u0444\u0438\u043b\u044c\\Programs";
+    const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const std::string report = "C:\\VelWide.log", decoy = "C:\\VelFitO";
+    Keep(report);
     Keep(decoy);
     MakeDirs(decoy);
     WriteBytes(decoy + "\\UnInstall.lst", "Decoy.txt\r\n");
     WriteBytes(decoy + "\\Decoy.txt", "keep");
+    enum List { ANSI, UTF8, UTF16 };
+    struct Row { const char *name; std::wstring dir; List list; bool silent, registered; } rows[] = {
+        {"outside the code page, an ANSI list, asked", L"C:\\VelNoAnsi\u03A9\u4E2D", ANSI, false, false},
+        {"best fit names another directory, a UTF-8 list, silently", L"C:\\VelFit\u03A9", UTF8, true, false},
+        {"registered, a UTF-16 list, the Programs folder outside the code page", L"C:\\Vel \u041c\u0435\u043d\u044e",
+         UTF16, true, true},
+    };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        std::string dir = row.dir, exe;
-        HANDLE process;
-        if (row.wideDir.empty()) {
-            // The Programs entry runs the installed program, not this copy.
-            exe = InstallSample(dir);
-            Keep("C:\\VelStray");
-            process = Start(InstallProductAt("C:\\VelStray"));
-        } else {
-            // Made and examined through its short name, which the ANSI code
-            // page holds; started by its own name.
-            CreateDirectoryW(row.wideDir.c_str(), NULL);
-            dir = ShortPathOf(row.wideDir);
-            ASSERT_NE("", dir);
-            RemoveTree(dir);
-            ASSERT_TRUE(CreateDirectoryW(row.wideDir.c_str(), NULL));
-            Keep(dir);
-            exe = InstallSampleInto(dir);
-            process = Start(L"\"" + row.wideDir + L"\\VelUninstall.exe\"");
+        ASSERT_TRUE(CreateDirectoryW(row.dir.c_str(), NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
+        std::string dir = ShortPathOf(row.dir);
+        ASSERT_NE("", dir);
+        Keep(dir);
+        InstallSampleInto(dir);
+        // The names are listed before the sample's own entries (ASCII, in
+        // each encoding as it is).
+        std::string sample = ReadBytes(dir + "\\UnInstall.lst");
+        std::wstring entries(sample.begin(), sample.end());
+        if (row.list != ANSI) {
+            CreateDirectoryW((row.dir + L"\\" + names[2]).c_str(), NULL);
+            for (int i = 0; i < 2; i++)
+                WriteBytes(row.dir + L"\\" + names[i], "x");
+            entries = names[0] + L"\r\n" + names[1] + L"\r\n" + names[2] + L"\r\n" + entries;
         }
-        std::string list = ReadBytes(dir + "\\UnInstall.lst");
+        std::string list = row.list == ANSI ? sample : row.list == UTF8 ? "\xEF\xBB\xBF" + Utf8(entries)
+            : "\xFF\xFE" + std::string((const char *)entries.data(), entries.size() * sizeof(wchar_t));
+        WriteBytes(dir + "\\UnInstall.lst", list);
+        std::wstring groupFolder;
+        if (row.registered) {
+            // The shell's Programs folder of this user, named outside the code
+            // page, and the group registered there for real.
+            CreateDirectoryW(programs.substr(0, programs.rfind(L'\\')).c_str(), NULL);
+            CreateDirectoryW(programs.c_str(), NULL);
+            Keep(ShortPathOf(programs.substr(0, programs.rfind(L'\\'))));
+            SetWideString(HKEY_CURRENT_USER, kShellFolders, L"Programs", programs, REG_EXPAND_SZ);
+            groupFolder = programs + L"\\" + group;
+            CreateDirectoryW(groupFolder.c_str(), NULL);
+            WriteBytes(groupFolder + L"\\Vel.lnk", "shortcut");
+            RemoveRegistration();
+            EXPECT_EQ(0u, WaitAndClose(Start(L"\"" + row.dir + L"\\VelUninstall.exe\" register \"" + group + L"\"")));
+            const std::wstring command = L"\"" + row.dir + L"\\VelUninstall.exe\"";
+            EXPECT_TRUE(GetWideString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString") == command);
+            EXPECT_TRUE(GetWideString(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString") == command + L" /S");
+            EXPECT_TRUE(GetWideString(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation") == row.dir);
+            EXPECT_TRUE(GetWideString(HKEY_LOCAL_MACHINE, kUninstallKey, L"ProgramsFolder") == programs);
+            EXPECT_TRUE(GetWideString(HKEY_LOCAL_MACHINE, kAppPathsKey, L"Path") == row.dir);
+            EXPECT_TRUE(GetWideString(HKEY_CURRENT_USER, "Software\\Vel", L"Group") == group);
+        }
+        DeleteFileA(report.c_str());
 
-        HWND box = WaitForMessageBox();
-        ASSERT_NE(nullptr, box);
-        Answer(box, IDYES);
-        box = WaitForNextMessageBox(box);
-        ASSERT_NE(nullptr, box) << "no message about the list file";
-        EXPECT_EQ("Cannot open list file UnInstall.lst", MessageBoxText(box));
-        EXPECT_TRUE(HasButton(box, IDOK));
-        EXPECT_FALSE(HasButton(box, IDNO));
-        Answer(box, IDOK);
-        EXPECT_EQ(0u, WaitAndClose(process));
-
-        EXPECT_TRUE(Exists(exe));
-        EXPECT_TRUE(Exists(dir + "\\Docs\\readme.txt"));
-        EXPECT_EQ(list, ReadBytes(dir + "\\UnInstall.lst"));
-        EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + kGroup + "\\Vel.lnk"));
-        ExpectRegistrationKept();
-        EXPECT_FALSE(Exists(BatchPath()));
+        std::wstring command = L"\"" + row.dir + L"\\VelUninstall.exe\" /LOG=C:\\VelWide.log";
+        if (row.silent) {
+            EXPECT_EQ(0u, WaitAndClose(Start(command + L" /S")));
+        } else {
+            HANDLE process = Start(command);
+            HWND box = WaitForMessageBox();
+            ASSERT_NE(nullptr, box);
+            Answer(box, IDYES);
+            EXPECT_EQ(0u, WaitAndClose(process));
+        }
+        EXPECT_TRUE(WaitUntilGone(row.dir)) << "the batch file, spelling the directory by its short name, removes it";
+        std::string text = ReadBytes(report);
+        if (row.list != ANSI) {
+            EXPECT_EQ(0u, text.find("\xEF\xBB\xBF")) << "a Unicode list's report is in UTF-8";
+            EXPECT_NE(std::string::npos, text.find(Utf8(names[1]) + ": deleted\r\n")) << text;
+        }
+        EXPECT_NE(std::string::npos, text.find(" 0 refused, 0 left, 0 at restart\r\n")) << text;
+        if (row.registered) {
+            EXPECT_FALSE(Exists(groupFolder));
+            HKEY key;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+                RegDeleteValueA(key, "Programs");
+                RegCloseKey(key);
+            }
+            DeleteTree(HKEY_USERS, ".DEFAULT\\Software\\Vel");
+        }
+        ExpectRegistrationGone();
         EXPECT_EQ("keep", ReadBytes(decoy + "\\Decoy.txt"));
-        EXPECT_EQ("Decoy.txt\r\n", ReadBytes(decoy + "\\UnInstall.lst"));
-        RemoveTree(dir);
     }
 }
 
@@ -439,8 +528,7 @@ TEST_F(Uninstall, BatchFileBytesForBothPlatforms)
 TEST_F(Uninstall, SelfRemovalThatCannotStartTellsTheUser)
 {
     // The batch file cannot be written (a temporary directory that is not
-    // one, a path whose batch file name would be cut, a program path with no
-    // form in the OEM code page the interpreter reads), or nothing can run
+    // one, a path whose batch file name would be cut), or nothing can run
     // it: the program's file and directory stay, and the user is told so,
     // once, as when the file resists deletion. No batch file is left behind.
     const std::string longTemp = "C:\\VelLongTemp\\" + std::string(230, 't');
@@ -450,15 +538,6 @@ TEST_F(Uninstall, SelfRemovalThatCannotStartTellsTheUser)
     ASSERT_TRUE(Exists(longTemp));
     Keep(tempFile);
     WriteBytes(tempFile, "not a directory");
-    // A letter the ANSI code page holds and the OEM one does not.
-    const std::string noOem = "\x80";
-    wchar_t wide[2] = {};
-    char oem[4] = {};
-    BOOL lost = FALSE;
-    ASSERT_EQ(2, MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, noOem.c_str(), -1, wide, 2));
-    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, -1, oem, sizeof oem, NULL, &lost);
-    ASSERT_TRUE(lost) << "the OEM code page holds U+" << std::hex << (int)wide[0];
-    Keep("C:\\Vel " + noOem + "uro");
 
     struct Row { const char *name; std::string dir; const char *variable, *value; } rows[] = {
         {"temporary path too long for the file name", "C:\\VelNoStart", "TMP", longTemp.c_str()},
@@ -466,7 +545,6 @@ TEST_F(Uninstall, SelfRemovalThatCannotStartTellsTheUser)
         {"temporary directory a file", "C:\\VelNoStart", "TMP", tempFile.c_str()},
         {"COMSPEC unset", "C:\\VelNoStart", "COMSPEC", nullptr},
         {"COMSPEC names a missing file", "C:\\VelNoStart", "COMSPEC", "C:\\VelNoSuchDir\\cmd.exe"},
-        {"program path outside the OEM code page", "C:\\Vel " + noOem + "uro\\Vel", nullptr, nullptr},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -572,8 +650,8 @@ TEST_F(Uninstall, ProgramsEntryThatCannotGoKeepsItsProgramUntilARunWithTheRights
             EXPECT_EQ(2u, RunSilently("\"" + exe + "\" /S /LOG=" + report));
         else
             EXPECT_EQ(0u, RunUninstallAnswering("\"" + exe + "\" /LOG=" + report, IDYES, "", &told));
-        EXPECT_EQ(silent ? "" : "VEL could not remove its entry from the list of programs, and stays with it. Run "
-                                "the uninstall again as an administrator to finish.",
+        EXPECT_EQ(silent ? "" : "VEL stays: its entry in the list of programs could not be removed. Run the "
+                                "uninstall as an administrator.",
                   told);
         std::vector<std::string> lines = ReportLines(report);
         for (const std::string &line : {entryLine, std::string("Uninstall.Vel.Bat: left: not started: the Programs "
@@ -721,11 +799,13 @@ std::string WindowsFolder()
     return path;
 }
 
-// Windows restarts: the session ends (holders get WM_ENDSESSION), and what
-// was scheduled goes, in order.
+// Windows restarts: the session ends, and what was scheduled goes, in
+// order. The holders are ended first: what matters here is what the restart
+// does with the list, not how a loaded machine's programs answer the end of
+// the session.
 void RestartWindows()
 {
-    EXPECT_EQ(0u, WaitAndClose(Start("wineboot.exe -e -r"), 120000));
+    EXPECT_EQ(0u, WaitAndClose(Start("wineboot.exe -e -r"), 300000));
 }
 
 }  // namespace
@@ -788,15 +868,14 @@ TEST_F(Uninstall, ProgramsAndFilesInUseAreClosedOnRequestOrGoAtRestart)
             Answer(question, IDYES);
             HWND running = WaitForNextMessageBox(question);
             ASSERT_NE(nullptr, running) << "no box about the running programs";
-            EXPECT_EQ("These programs of VEL are running: Vel.exe.\nYes: close them now. No: go on; what they hold "
-                      "is removed when Windows restarts. Cancel: stop, nothing is changed.",
+            EXPECT_EQ("VEL is running: Vel.exe.\nYes: close it. No: go on; its files go when Windows restarts. "
+                      "Cancel: stop.",
                       MessageBoxText(running));
             Answer(running, row.answer == YES ? IDYES : row.answer == NO ? IDNO : IDCANCEL);
             if (row.restart) {
                 HWND told = WaitForNextMessageBox(running);
                 ASSERT_NE(nullptr, told);
-                EXPECT_EQ("Some files of VEL are in use. They will be removed when Windows restarts.",
-                          MessageBoxText(told));
+                EXPECT_EQ("Some files of VEL are in use: they go when Windows restarts.", MessageBoxText(told));
                 Answer(told, IDOK);
             }
             code = WaitAndClose(run);
@@ -825,13 +904,13 @@ TEST_F(Uninstall, ProgramsAndFilesInUseAreClosedOnRequestOrGoAtRestart)
         // A file installed again before the restart is not the one that goes.
         if (row.restart && !*row.version && row.holdWords.find("shared") != std::string::npos)
             WriteBytes(readme, "installed again");
-        if (row.restart)
-            RestartWindows();
         for (HANDLE process : {velRun, holder})
             if (process) {
                 TerminateProcess(process, 0);
                 WaitAndClose(process);
             }
+        if (row.restart)
+            RestartWindows();
         if (row.restart && !*row.version && row.holdWords.find("shared") != std::string::npos) {
             EXPECT_EQ("installed again", ReadBytes(readme));
             RemoveTree(dir);
@@ -841,4 +920,42 @@ TEST_F(Uninstall, ProgramsAndFilesInUseAreClosedOnRequestOrGoAtRestart)
         RemoveTree(dir);
         SetWindowsVersion("");
     }
+}
+
+// Run by its own CTest entry under a Unicode-only locale, where Wine's ANSI
+// code page is UTF-8 (65001), as Windows 10's "Use Unicode UTF-8 for
+// worldwide language support" makes it.
+TEST_F(Uninstall, AtTheUtf8CodePageEverythingGoesAsAt1252)
+{
+    ASSERT_EQ(65001u, GetACP()) << "run under a Unicode-only locale (LC_ALL=hi_IN.UTF-8)";
+    const std::string dir = "C:\\VelUtf8", report = "C:\\VelUtf8.log";
+    const std::wstring cafe = L"C:\\VelUtf8\\Caf\u00e9.txt";
+    Keep(report);
+    std::string exe = InstallSample(dir);
+    WriteBytes(cafe, "caf\xc3\xa9");
+    // The list in the ANSI code page, which is UTF-8 here; the sample's
+    // entries include short aliases.
+    std::string list = "Caf\xc3\xa9.txt\r\n" + ReadBytes(dir + "\\UnInstall.lst");
+    WriteBytes(dir + "\\UnInstall.lst", list);
+
+    // The size the Programs list shows counts the file of the UTF-8 name.
+    DWORD bytes = (DWORD)ReadBytes(exe).size() + (DWORD)list.size() + (DWORD)ReadBytes(cafe).size();
+    for (const char *file : {"Vel.exe", "Docs\\readme.txt", "Docs\\ReadOnly.txt", "Docs\\Hidden.txt",
+                             "Plugins\\FTP\\ftp.dll", "Forms\\Sub\\form.txt", "Long Folder Name\\Another File.txt"})
+        bytes += (DWORD)ReadBytes(dir + "\\" + file).size();
+    RemoveRegistration();
+    EXPECT_EQ(0u, WaitAndClose(Start("\"" + exe + "\" register " + kGroup)));
+    Value size;
+    ASSERT_TRUE(GetValue(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", &size));
+    EXPECT_EQ((bytes + 1023) / 1024, *(const DWORD *)size.bytes.data());
+
+    EXPECT_EQ(0u, RunSilently("\"" + exe + "\" /S /LOG=" + report));
+    std::vector<std::string> lines = ReportLines(report);
+    for (const std::string &line : {std::string("Caf\xc3\xa9.txt: deleted"), std::string("Vel.exe: deleted"),
+                                    ProgramsFolder() + "\\" + kGroup + ": deleted"})
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line)) << line << " in\n" << ReadBytes(report);
+    EXPECT_NE(std::string::npos, lines.back().find(" 0 refused, 0 left, 0 at restart")) << lines.back();
+    EXPECT_TRUE(WaitUntilGone(dir, 30000));
+    ExpectRegistrationGone();
+    DeleteTree(HKEY_USERS, ".DEFAULT\\Software\\Vel");
 }

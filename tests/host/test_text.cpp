@@ -11,6 +11,7 @@
 #include "registry/settings_text.h"
 #include "base/bounded_text.h"
 #include "base/codepage_text.h"
+#include "base/utf8_text.h"
 #include "common/canary.h"
 
 TEST(Text, CopyAppendAndFormatReportCutsAndStayInside)
@@ -267,4 +268,41 @@ TEST(CodePage, NarrowingArgumentsAreOnesTheConverterTakes)
             EXPECT_FALSE(arguments.tellsLoss);
         }
     }
+}
+
+TEST(Utf8, ConvertsBothWaysExactlyOrNotAtAll)
+{
+    // One letter of each length, a pair of surrogates among them; what is no
+    // UTF-8 (a cut sequence, an overlong form, a surrogate, past U+10FFFF) is
+    // refused, and so is a lone surrogate the other way.
+    struct Row { std::string utf8; std::u16string wide; bool valid; } rows[] = {
+        {"A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", u"A\u00e9\u20ac\U0001F600", true},
+        {"\xC3", u"", false}, {"\xC0\xAF", u"", false}, {"\xE0\x80\xAF", u"", false},
+        {"\xED\xA0\x80", u"", false}, {"\xF4\x90\x80\x80", u"", false}, {"\xFF", u"", false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.utf8);
+        WideUnit wide[16];
+        EXPECT_EQ(row.valid, Utf8ToWide(row.utf8.c_str(), wide, 16));
+        EXPECT_EQ(row.valid, IsUtf8(row.utf8.c_str()));
+        EXPECT_EQ(row.wide, std::u16string((const char16_t *)wide));
+        if (!row.valid)
+            continue;
+        EXPECT_EQ(row.wide.size(), Utf8WideLength(row.utf8.c_str()));
+        // Exactly the room for the units and their terminator, then one less.
+        size_t units = row.wide.size() + 1, bytes = row.utf8.size() + 1;
+        EXPECT_EQ(0, Utf8ToWide(row.utf8.c_str(), wide, units - 1));
+        EXPECT_EQ(1, Utf8ToWide(row.utf8.c_str(), wide, units));
+        Guarded back(bytes);
+        EXPECT_EQ(1, WideToUtf8(wide, 16, back.text(), bytes));
+        EXPECT_EQ(row.utf8, back.text());
+        Guarded cut(bytes - 1);
+        EXPECT_EQ(0, WideToUtf8(wide, 16, cut.text(), bytes - 1));
+        EXPECT_STREQ("", cut.text());
+        EXPECT_TRUE(back.intact() && cut.intact());
+    }
+    const WideUnit lone[] = {'a', 0xD800, 'b', 0};
+    Guarded out(16);
+    EXPECT_EQ(0, WideToUtf8(lone, 4, out.text(), 16));
+    EXPECT_STREQ("", out.text());
 }

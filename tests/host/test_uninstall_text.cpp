@@ -97,6 +97,31 @@ TEST(ReadListLine, SplitsCrLfAndLfLinesAndSkipsWholeLinesThatDoNotFit)
     EXPECT_EQ(expected, Lines(many, LIST_LINE_SIZE));
 }
 
+TEST(ReadListLine, AMarkMakesTheListUtf8OrUtf16AndItsLinesComeAsUtf8)
+{
+    // "é" and "€" in each encoding; a line of 519 letters (1038 bytes of
+    // UTF-8) is read, one of 520 skipped; a UTF-8 line that is not UTF-8, and
+    // a lone surrogate, are skipped whole; an odd last byte of UTF-16 ends it.
+    auto utf16 = [](const std::u16string &text) { return std::string((const char *)text.data(), text.size() * 2); };
+    const std::string e = "\xC3\xA9", euro = "\xE2\x82\xAC";
+    std::string long519, long520;
+    for (int i = 0; i < 519; i++)
+        long519 += e;
+    long520 = long519 + e;
+    struct Row { const char *name; std::string bytes; std::vector<std::string> lines; } rows[] = {
+        {"ANSI: the mark's bytes are letters", "\xEF\xBB" "a\n", {"\xEF\xBB" "a"}},
+        {"UTF-8", "\xEF\xBB\xBF" + e + "\r\n" + euro + "\n" + long519 + "\n" + long520 + "\nb",
+         {e + "\r", euro, long519, "<skipped>", "b"}},
+        {"UTF-8 that is not", "\xEF\xBB\xBF" "a\xC3\nb\xC0\xAF\nc", {"<skipped>", "<skipped>", "c"}},
+        {"UTF-16", "\xFF\xFE" + utf16(u"\u00e9\r\n\u20ac\n") + std::string("\x00\xD8x\x00\n\x00y\x00z", 9),
+         {e + "\r", euro, "<skipped>", "y"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.lines, Lines(row.bytes, LIST_LINE_BYTES));
+    }
+}
+
 TEST(ReadListLine, ReadErrorEndsTheListAndDropsTheCutLine)
 {
     EXPECT_EQ((std::vector<std::string>{"a", "b"}), Lines("a\nb\ncut\nnext\n", 16, 6));
