@@ -50,6 +50,12 @@ int main(int argc, char **argv)
         printf("  answered: %s\n", argv[1]);
         fflush(stdout);
         PostMessageA(box, WM_COMMAND, button, 0);
+        // Gone before this ends, so that the next answer_box of a script
+        // never finds this box again, while its owner is still tearing it
+        // down, and answers it in place of the box that follows.
+        start = GetTickCount();
+        while (IsWindow(box) && GetTickCount() - start <= limit)
+            Sleep(50);
         return 0;
     }
 
