@@ -233,8 +233,7 @@ Snapshot Take()
     const struct {
         HKEY root;
         const char *name;
-    } roots[] = {{HKEY_LOCAL_MACHINE, "HKLM\\"}, {HKEY_CURRENT_USER, "HKCU\\"},
-                 {HKEY_USERS, "HKU\\"}, {HKEY_CLASSES_ROOT, "HKCR\\"}};
+    } roots[] = {{HKEY_LOCAL_MACHINE, "HKLM\\"}, {HKEY_CURRENT_USER, "HKCU\\"}, {HKEY_USERS, "HKU\\"}};
     for (const auto &root : roots)
         WalkKey(root.root, "", root.name, &out);
     return out;

@@ -1,8 +1,9 @@
 // Snapshots of what a Wine prefix holds, as a Windows program sees it, so
 // that a test can say exactly what a scenario left behind: every folder, file
 // and link of drive C: (a file with its size and a hash of its bytes), and
-// every key and value of HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS and
-// HKEY_CLASSES_ROOT. Both registry views and both system folders are covered
+// every key and value of HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_USERS
+// (HKEY_CLASSES_ROOT is no store of its own: what it shows lies in their
+// Software\Classes keys). Both registry views and both system folders are covered
 // when the prefix is 64-bit. A few things that Wine itself changes between two
 // runs of anything are left out (snapshot.cpp says which and why).
 #ifndef VEL_TEST_COMMON_SNAPSHOT_H

@@ -128,7 +128,7 @@ TEST_F(InstallerChain, SilentInstallThenRemovalThroughTheSystemLeavesOnlyWhatIsK
     EXPECT_EQ("mine", ReadBytes(dir + "\\My notes.txt"));
     std::vector<std::string> kept = {dir, "HKU\\" + std::string(kDefaultSettings)};
     for (const std::string &key : ArchiveKeys())
-        for (const char *view : {"HKCR\\", "HKLM\\Software\\Classes\\", "HKLM\\Software\\Wow6432Node\\Classes\\"})
+        for (const char *view : {"HKLM\\Software\\Classes\\", "HKLM\\Software\\Wow6432Node\\Classes\\"})
             kept.push_back(view + key);
     const std::vector<snapshot::Change> left = snapshot::Unexpected(changes, kept);
     EXPECT_TRUE(left.empty()) << left;
